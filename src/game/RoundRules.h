@@ -1,0 +1,62 @@
+// The rules of a round that decide things: the verdict for a score, what a
+// pass or a failure does to the progress, which tune a round plays and how
+// long the result suspense lasts. Pure functions, tested without a window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorbel {
+
+enum class VerdictColour { None, Red, Blue };
+
+struct Verdict {
+    std::string text;  // "Nice!", "Great!!", "Excellent!!!", "Valueable...", "Fault..." or empty
+    VerdictColour colour = VerdictColour::None;
+};
+
+// Verdict word and colour for a real-game score. A fractional score that
+// falls between two bands (only possible on the 3-cell level 0) gets none.
+Verdict VerdictFor(double score);
+
+// Flicker ticks before the result shows: 40 in level 5's SECOND and THIRD
+// stages, 12 otherwise.
+int ResultTickLimit(std::int16_t level, std::int16_t stage);
+
+// Music track (1..8) that a round of this level and stage plays, looping;
+// 0 when no track is to be requested (a level outside 1..5).
+std::int16_t TrackForRound(std::int16_t level, std::int16_t stage);
+
+// Progress of the real game as the result display sees it.
+struct Progress {
+    std::int16_t Level = 1;
+    std::int16_t Stage = 0;
+    std::int16_t LevelMax = 1;
+    std::array<std::int16_t, 6> MaxScore{};
+    bool ClearFlg = false;
+};
+
+// What the result display does after a real-game round (Stage >= 0).
+struct Judgement {
+    Progress after;
+    bool passed = false;
+    int sound = 0;              // 1 fanfare, 2 buzzer
+    std::vector<int> infos;     // hints to show, in order
+    std::string tryCaption;     // "NextStage", "Retry", "Go to Level3", "Good Job!!!"
+    bool disableRetire = false; // a completed level leaves no round to retire from
+    bool scoreRed = false;      // the score turns red on a pass, black on a failure
+    Verdict verdict;
+};
+
+Judgement JudgeResult(const Progress& before, double score);
+
+// The best score of a level only ever grows; a score is rounded to a whole
+// number (halves to even) before it is stored. Levels outside 1..5 keep none.
+void RecordBestScore(std::array<std::int16_t, 6>& maxScore, std::int16_t level, double score);
+
+// Text of the Try button after a completed level: "Go to Level" and the number.
+std::string GoToLevelCaption(std::int16_t level);
+
+} // namespace zorbel

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs what is missing, builds Zorbel and runs every test.
+#   ./test.sh             normal build in build/
+#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+set -eu
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+dir=build
+opts=""
+if [ "${1:-}" = "--sanitize" ]; then
+    dir=build-sanitize
+    opts="-DZORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+    export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+# shellcheck disable=SC2086
+./scripts/build.sh "$dir" $opts
+cd "$dir"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 300
