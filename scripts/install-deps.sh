@@ -18,6 +18,7 @@ fonts-ipafont
 abcmidi
 fluidsynth
 sox
+librsvg2-bin
 "
 
 missing=""
