@@ -19,6 +19,7 @@ abcmidi
 fluidsynth
 sox
 librsvg2-bin
+desktop-file-utils
 "
 
 missing=""
