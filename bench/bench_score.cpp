@@ -1,6 +1,6 @@
 // Times the scoring core on a million 100-digit sequences.
-#include "game/basZorb.h"
 #include "game/Random.h"
+#include "game/basZorb.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,7 +16,9 @@ int main()
     double total = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kLines; ++i)
-        total += zorbel::ScoreDigits({digits.data() + static_cast<std::size_t>(i) * 100, 100}, false).score;
+        total +=
+            zorbel::ScoreDigits({digits.data() + static_cast<std::size_t>(i) * 100, 100}, false)
+                .score;
     const auto end = std::chrono::steady_clock::now();
     const double secs = std::chrono::duration<double>(end - start).count();
     std::printf("scored %d sequences of 100 digits in %.3f s (%.0f ns each, mean score %.2f)\n",

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr const char* kUsage =
     "Usage: zorbel-score [--details] [SEQUENCE ...]\n"
@@ -115,7 +116,7 @@ int main(int argc, char** argv)
     while (std::getline(std::cin, line)) {
         ++lineNo;
         if (!line.empty() && line.back() == '\r')
-            line.pop_back();  // accept files with CR LF line ends
+            line.pop_back(); // accept files with CR LF line ends
         std::string why = parse(line, digits);
         if (!why.empty()) {
             std::fflush(stdout);

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <QUrl>
 
-namespace zorbel {
+namespace zorbel
+{
 
-namespace {
+namespace
+{
 QString& pathOverride()
 {
     static QString p;
@@ -22,7 +24,10 @@ QString clsCommon::GetPath()
     return ChkPathBS(QCoreApplication::applicationDirPath());
 }
 
-void clsCommon::SetPathOverride(const QString& folder) { pathOverride() = folder; }
+void clsCommon::SetPathOverride(const QString& folder)
+{
+    pathOverride() = folder;
+}
 
 QString clsCommon::ChkPathBS(const QString& vPath)
 {

@@ -4,9 +4,11 @@
 
 #include <QString>
 
-namespace zorbel {
+namespace zorbel
+{
 
-class clsCommon {
+class clsCommon
+{
 public:
     // The program's folder, always ending with "/".
     static QString GetPath();

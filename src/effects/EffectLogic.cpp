@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace zorbel {
+namespace zorbel
+{
 
 std::optional<std::string> BannerText(int tick, int stage, std::string_view digits)
 {
@@ -17,8 +18,11 @@ std::optional<std::string> BannerText(int tick, int stage, std::string_view digi
 
     if (tick > 22) {
         static constexpr std::string_view kOrdinals = "1ST2ND3RD4TH";
-        const std::string label = " " + std::string(kOrdinals.substr(static_cast<std::size_t>(std::clamp(stage, 0, 3)) * 3, 3)) + " stage ";
-        work.replace(72, 11, label);  // characters 73..83, counted from 1
+        const std::string label = " " +
+                                  std::string(kOrdinals.substr(
+                                      static_cast<std::size_t>(std::clamp(stage, 0, 3)) * 3, 3)) +
+                                  " stage ";
+        work.replace(72, 11, label); // characters 73..83, counted from 1
     }
 
     std::string display;
@@ -31,7 +35,10 @@ std::optional<std::string> BannerText(int tick, int stage, std::string_view digi
     return display;
 }
 
-int NextSCTick(int scTick) { return (scTick + 1) % 100; }
+int NextSCTick(int scTick)
+{
+    return (scTick + 1) % 100;
+}
 
 std::string WaitingText(int scTick)
 {
@@ -40,11 +47,20 @@ std::string WaitingText(int scTick)
     return text.substr(0, 3);
 }
 
-int FlashGrey(int flashCount) { return 255 * (flashCount % 2 != 0 ? 1 : 0); }
+int FlashGrey(int flashCount)
+{
+    return 255 * (flashCount % 2 != 0 ? 1 : 0);
+}
 
-char St3Digit(int cell) { return static_cast<char>('0' + cell % 10); }
+char St3Digit(int cell)
+{
+    return static_cast<char>('0' + cell % 10);
+}
 
-bool St3Finished(int nextCell, int cellCount) { return nextCell > cellCount * 0.8; }
+bool St3Finished(int nextCell, int cellCount)
+{
+    return nextCell > cellCount * 0.8;
+}
 
 const std::string_view EndPoints =
     "0390102005400975069009150840085509900765111007051260064513950600139506601335079512450975"
@@ -79,7 +95,10 @@ EndingStep EndingPosition(int tick)
     return step;
 }
 
-int FarewellBlue(int tick) { return (tick & 7) * 32; }
+int FarewellBlue(int tick)
+{
+    return (tick & 7) * 32;
+}
 
 int NextEndTick(int tick)
 {

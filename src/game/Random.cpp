@@ -3,9 +3,11 @@
 #include <chrono>
 #include <random>
 
-namespace zorbel::Rnd {
+namespace zorbel::Rnd
+{
 
-namespace {
+namespace
+{
 std::mt19937_64& engine()
 {
     static std::mt19937_64 e(0x5eed5eedULL);
@@ -13,12 +15,16 @@ std::mt19937_64& engine()
 }
 } // namespace
 
-void Seed(std::uint64_t seed) { engine().seed(seed); }
+void Seed(std::uint64_t seed)
+{
+    engine().seed(seed);
+}
 
 void SeedFromClock()
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    Seed(static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    Seed(static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
 }
 
 double Next()

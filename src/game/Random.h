@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace zorbel::Rnd {
+namespace zorbel::Rnd
+{
 
 // Seeds the generator; the splash screen seeds it once from the clock.
 void Seed(std::uint64_t seed);

@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-namespace zorbel {
+namespace zorbel
+{
 
 Verdict VerdictFor(double score)
 {
@@ -29,9 +30,9 @@ int ResultTickLimit(std::int16_t level, std::int16_t stage)
 std::int16_t TrackForRound(std::int16_t level, std::int16_t stage)
 {
     if (stage < 0)
-        return 6;  // practice
+        return 6; // practice
     if (stage >= 2)
-        return 1;  // THIRD stage
+        return 1; // THIRD stage
     if (level < 1 || level > 5)
         return 0;
     static constexpr std::int16_t kFirst[6] = {0, 4, 4, 3, 3, 5};

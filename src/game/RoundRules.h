@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-namespace zorbel {
+namespace zorbel
+{
 
 enum class VerdictColour { None, Red, Blue };
 
 struct Verdict {
-    std::string text;  // "Nice!", "Great!!", "Excellent!!!", "Valueable...", "Fault..." or empty
+    std::string text; // "Nice!", "Great!!", "Excellent!!!", "Valueable...", "Fault..." or empty
     VerdictColour colour = VerdictColour::None;
 };
 

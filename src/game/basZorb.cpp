@@ -3,22 +3,33 @@
 #include <charconv>
 #include <cmath>
 
-namespace zorbel {
+namespace zorbel
+{
 
 std::int16_t CellsForLevel(std::int16_t level)
 {
     switch (level) {
-    case 0: return 3;
-    case 1: return 30;
-    case 2: return 40;
-    case 3: return 60;
-    case 4: return 80;
-    case 5: return 100;
-    default: return 0;
+    case 0:
+        return 3;
+    case 1:
+        return 30;
+    case 2:
+        return 40;
+    case 3:
+        return 60;
+    case 4:
+        return 80;
+    case 5:
+        return 100;
+    default:
+        return 0;
     }
 }
 
-std::int16_t StageCount(std::int16_t level) { return level == 5 ? 3 : 2; }
+std::int16_t StageCount(std::int16_t level)
+{
+    return level == 5 ? 3 : 2;
+}
 
 std::int16_t FixedCellCount(std::int16_t cellCount)
 {
@@ -40,7 +51,8 @@ std::string FormatDetailNumber(double value)
     return text + FormatShortest(value);
 }
 
-namespace {
+namespace
+{
 
 void appendInt(std::string& out, int value)
 {
@@ -128,7 +140,7 @@ double basZorb::CalcScore()
 {
     int n = CellCount;
     if (n < 1)
-        n = 1;  // never happens in play; keeps the average deduction finite
+        n = 1; // never happens in play; keeps the average deduction finite
     if (n > kMaxCells)
         n = kMaxCells;
     // Guard every digit into 0..9 so a bad entry can never index out of range.
@@ -137,7 +149,8 @@ double basZorb::CalcScore()
         const std::int16_t d = Digits[static_cast<std::size_t>(i)];
         safe[static_cast<std::size_t>(i)] = (d < 0 || d > 9) ? std::int16_t{0} : d;
     }
-    ScoreResult r = ScoreDigits(std::span<const std::int16_t>(safe.data(), static_cast<std::size_t>(n)), true);
+    ScoreResult r =
+        ScoreDigits(std::span<const std::int16_t>(safe.data(), static_cast<std::size_t>(n)), true);
     DecInfoText = std::move(r.details);
     return r.score;
 }

@@ -9,22 +9,23 @@
 #include <span>
 #include <string>
 
-namespace zorbel {
+namespace zorbel
+{
 
-inline constexpr int kMaxCells = 100;  // the board always has 100 cells
+inline constexpr int kMaxCells = 100; // the board always has 100 cells
 inline constexpr double kPassMark = 80;
 
 // The state shared by the whole program. Names follow the game's own
 // vocabulary; there are no accessors, the window reads and writes them.
 struct basZorb {
-    std::int16_t CellCount = 0;                 // cells in play for the current level
+    std::int16_t CellCount = 0;                   // cells in play for the current level
     std::array<std::int16_t, kMaxCells> Digits{}; // digits read from the board by 採点
     bool SoundOn = true;
     bool BGMOn = true;
     bool InfoOn = true;
-    std::int16_t LevelMax = 1;                  // highest unlocked level, 1..5
-    std::array<std::int16_t, 6> MaxScore{};     // best real-game score per level 1..5
-    std::string DecInfoText;                    // score details of the last scoring (UTF-8)
+    std::int16_t LevelMax = 1;              // highest unlocked level, 1..5
+    std::array<std::int16_t, 6> MaxScore{}; // best real-game score per level 1..5
+    std::string DecInfoText;                // score details of the last scoring (UTF-8)
 
     // Scores the first CellCount entries of Digits and rebuilds DecInfoText.
     double CalcScore();
@@ -41,7 +42,7 @@ std::int16_t FixedCellCount(std::int16_t cellCount);
 
 struct ScoreResult {
     double score = 0;
-    std::string details;  // four lines joined by CR LF (only when asked for)
+    std::string details; // four lines joined by CR LF (only when asked for)
 };
 
 // The scoring formula itself, for any sequence of 1..100 digits 0..9.

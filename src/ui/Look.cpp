@@ -5,7 +5,8 @@
 #include <QStyleFactory>
 #include <QWidget>
 
-namespace zorbel::look {
+namespace zorbel::look
+{
 
 void place(QWidget* w, int left, int top, int width, int height)
 {
@@ -17,10 +18,12 @@ QFont font(Face face, double points, bool bold, bool italic)
     QFont f;
     switch (face) {
     case Face::PMincho:
-        f.setFamilies({QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"), QStringLiteral("IPAMincho")});
+        f.setFamilies({QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"),
+                       QStringLiteral("IPAMincho")});
         break;
     case Face::PGothic:
-        f.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"), QStringLiteral("IPAGothic")});
+        f.setFamilies({QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
+                       QStringLiteral("IPAGothic")});
         break;
     case Face::Gothic:
         f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("IPAゴシック")});
@@ -29,7 +32,8 @@ QFont font(Face face, double points, bool bold, bool italic)
     case Face::FixedSys:
     case Face::Modern:
         // A plain fixed-pitch face, as close to the old bitmap fonts as we have.
-        f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+        f.setFamilies({QStringLiteral("IPAGothic"), QStringLiteral("DejaVu Sans Mono"),
+                       QStringLiteral("Monospace")});
         f.setStyleHint(QFont::TypeWriter);
         f.setFixedPitch(true);
         break;
@@ -44,8 +48,14 @@ QFont font(Face face, double points, bool bold, bool italic)
     return f;
 }
 
-QColor buttonFace() { return QColor(0xf0, 0xf0, 0xf0); }
-QColor buttonText() { return QColor(Qt::black); }
+QColor buttonFace()
+{
+    return QColor(0xf0, 0xf0, 0xf0);
+}
+QColor buttonText()
+{
+    return QColor(Qt::black);
+}
 
 void applyLightStyle(QApplication& app)
 {

@@ -10,12 +10,16 @@
 class QApplication;
 class QWidget;
 
-namespace zorbel::look {
+namespace zorbel::look
+{
 
 inline constexpr int kTwipsPerPixel = 15;
 
 // Twips to logical pixels, at a fixed 15 per pixel on every screen.
-constexpr int px(int twips) { return twips / kTwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return twips / kTwipsPerPixel;
+}
 inline QRect rectTw(int left, int top, int width, int height)
 {
     return QRect(px(left), px(top), px(width), px(height));

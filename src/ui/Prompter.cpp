@@ -2,9 +2,11 @@
 
 #include <QMessageBox>
 
-namespace zorbel {
+namespace zorbel
+{
 
-namespace {
+namespace
+{
 Prompter::Handler& handler()
 {
     static Prompter::Handler h;
@@ -12,7 +14,10 @@ Prompter::Handler& handler()
 }
 } // namespace
 
-void Prompter::setHandler(Handler h) { handler() = std::move(h); }
+void Prompter::setHandler(Handler h)
+{
+    handler() = std::move(h);
+}
 
 bool Prompter::askYesNo(QWidget* parent, const QString& title, const QString& text)
 {

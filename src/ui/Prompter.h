@@ -7,9 +7,11 @@
 
 class QWidget;
 
-namespace zorbel {
+namespace zorbel
+{
 
-class Prompter {
+class Prompter
+{
 public:
     enum class Kind { Question, Error };
     enum class Answer { Yes, No, Ok };

@@ -6,18 +6,24 @@
 
 using namespace zorbel;
 
-class TestCommon : public QObject {
+class TestCommon : public QObject
+{
     Q_OBJECT
 private slots:
     void chkPathBS_data()
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("empty") << "" << "/";
-        QTest::newRow("root") << "/" << "/";
-        QTest::newRow("folder") << "/opt/zorbel" << "/opt/zorbel/";
-        QTest::newRow("folder with slash") << "/opt/zorbel/" << "/opt/zorbel/";
-        QTest::newRow("relative") << "games" << "games/";
+        QTest::newRow("empty") << ""
+                               << "/";
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("folder") << "/opt/zorbel"
+                                << "/opt/zorbel/";
+        QTest::newRow("folder with slash") << "/opt/zorbel/"
+                                           << "/opt/zorbel/";
+        QTest::newRow("relative") << "games"
+                                  << "games/";
     }
     void chkPathBS()
     {
@@ -29,10 +35,14 @@ private slots:
     {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("out");
-        QTest::newRow("nul padded") << QString("/usr/share") + QString(245, QChar(u'\0')) << "/usr/share";
-        QTest::newRow("blanks") << "  C:/Windows  " << "C:/Windows";
-        QTest::newRow("blanks then nul") << QString(" abc ") + QChar(u'\0') + " tail" << "abc";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("nul padded")
+            << QString("/usr/share") + QString(245, QChar(u'\0')) << "/usr/share";
+        QTest::newRow("blanks") << "  C:/Windows  "
+                                << "C:/Windows";
+        QTest::newRow("blanks then nul") << QString(" abc ") + QChar(u'\0') + " tail"
+                                         << "abc";
+        QTest::newRow("empty") << ""
+                               << "";
         QTest::newRow("only nul") << QString(QChar(u'\0')) << "";
     }
     void vbhtTrim()

@@ -4,7 +4,8 @@
 
 using namespace zorbel;
 
-namespace {
+namespace
+{
 const std::string kDigits = [] {
     std::string s;
     for (int i = 0; i < kBannerDigits; ++i)
@@ -18,7 +19,8 @@ QStringList lines(const std::string& text)
 }
 } // namespace
 
-class TestEffectLogic : public QObject {
+class TestEffectLogic : public QObject
+{
     Q_OBJECT
 private slots:
     void banner_data()

@@ -6,7 +6,8 @@ using namespace zorbel;
 
 Q_DECLARE_METATYPE(VerdictColour)
 
-class TestRules : public QObject {
+class TestRules : public QObject
+{
     Q_OBJECT
 private slots:
     void verdict_data()
@@ -62,7 +63,9 @@ private slots:
         QFETCH(int, level);
         QFETCH(int, stage);
         QFETCH(int, track);
-        QCOMPARE(int(TrackForRound(static_cast<std::int16_t>(level), static_cast<std::int16_t>(stage))), track);
+        QCOMPARE(
+            int(TrackForRound(static_cast<std::int16_t>(level), static_cast<std::int16_t>(stage))),
+            track);
     }
 
     void tickLimit_data()
@@ -82,7 +85,9 @@ private slots:
         QFETCH(int, level);
         QFETCH(int, stage);
         QFETCH(int, limit);
-        QCOMPARE(ResultTickLimit(static_cast<std::int16_t>(level), static_cast<std::int16_t>(stage)), limit);
+        QCOMPARE(
+            ResultTickLimit(static_cast<std::int16_t>(level), static_cast<std::int16_t>(stage)),
+            limit);
     }
 
     void judge_data()
@@ -98,16 +103,26 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<int>("sound");
         QTest::addColumn<bool>("retireOff");
-        QTest::newRow("L1 FIRST pass") << 1 << 0 << 1 << 88.0 << 1 << 1 << 1 << false << "NextStage" << 1 << false;
-        QTest::newRow("L1 FIRST 80 passes") << 1 << 0 << 1 << 80.0 << 1 << 1 << 1 << false << "NextStage" << 1 << false;
-        QTest::newRow("L1 FIRST 79 fails") << 1 << 0 << 1 << 79.0 << 1 << -1 << 1 << false << "Retry" << 2 << false;
-        QTest::newRow("L1 SECOND fail") << 1 << 1 << 1 << 71.0 << 1 << -1 << 1 << false << "Retry" << 2 << false;
-        QTest::newRow("L1 SECOND pass") << 1 << 1 << 1 << 90.0 << 2 << -2 << 2 << false << "Go to Level2" << 1 << true;
-        QTest::newRow("L2 SECOND pass, max 4") << 2 << 1 << 4 << 90.0 << 3 << -2 << 4 << false << "Go to Level3" << 1 << true;
-        QTest::newRow("L4 SECOND pass") << 4 << 1 << 4 << 95.0 << 5 << -2 << 5 << false << "Go to Level5" << 1 << true;
-        QTest::newRow("L5 SECOND pass") << 5 << 1 << 5 << 95.0 << 5 << 2 << 5 << false << "NextStage" << 1 << false;
-        QTest::newRow("L5 THIRD pass") << 5 << 2 << 5 << 100.0 << 6 << 3 << 5 << true << "Good Job!!!" << 1 << true;
-        QTest::newRow("L5 THIRD fail") << 5 << 2 << 5 << 60.0 << 5 << -1 << 5 << false << "Retry" << 2 << false;
+        QTest::newRow("L1 FIRST pass")
+            << 1 << 0 << 1 << 88.0 << 1 << 1 << 1 << false << "NextStage" << 1 << false;
+        QTest::newRow("L1 FIRST 80 passes")
+            << 1 << 0 << 1 << 80.0 << 1 << 1 << 1 << false << "NextStage" << 1 << false;
+        QTest::newRow("L1 FIRST 79 fails")
+            << 1 << 0 << 1 << 79.0 << 1 << -1 << 1 << false << "Retry" << 2 << false;
+        QTest::newRow("L1 SECOND fail")
+            << 1 << 1 << 1 << 71.0 << 1 << -1 << 1 << false << "Retry" << 2 << false;
+        QTest::newRow("L1 SECOND pass")
+            << 1 << 1 << 1 << 90.0 << 2 << -2 << 2 << false << "Go to Level2" << 1 << true;
+        QTest::newRow("L2 SECOND pass, max 4")
+            << 2 << 1 << 4 << 90.0 << 3 << -2 << 4 << false << "Go to Level3" << 1 << true;
+        QTest::newRow("L4 SECOND pass")
+            << 4 << 1 << 4 << 95.0 << 5 << -2 << 5 << false << "Go to Level5" << 1 << true;
+        QTest::newRow("L5 SECOND pass")
+            << 5 << 1 << 5 << 95.0 << 5 << 2 << 5 << false << "NextStage" << 1 << false;
+        QTest::newRow("L5 THIRD pass")
+            << 5 << 2 << 5 << 100.0 << 6 << 3 << 5 << true << "Good Job!!!" << 1 << true;
+        QTest::newRow("L5 THIRD fail")
+            << 5 << 2 << 5 << 60.0 << 5 << -1 << 5 << false << "Retry" << 2 << false;
     }
     void judge()
     {

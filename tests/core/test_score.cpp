@@ -1,5 +1,5 @@
-#include "game/basZorb.h"
 #include "game/Random.h"
+#include "game/basZorb.h"
 
 #include <QTest>
 
@@ -7,7 +7,8 @@
 
 using namespace zorbel;
 
-namespace {
+namespace
+{
 
 std::vector<std::int16_t> digitsOf(const char* text)
 {
@@ -49,7 +50,8 @@ double referenceScore(const std::vector<std::int16_t>& x)
 
 } // namespace
 
-class TestScore : public QObject {
+class TestScore : public QObject
+{
     Q_OBJECT
 private slots:
     void workedExamples_data()
@@ -57,15 +59,18 @@ private slots:
         QTest::addColumn<QString>("digits");
         QTest::addColumn<double>("score");
         QTest::addColumn<QString>("text");
-        QTest::newRow("example 1") << "314159265358979323846264338327" << 88.0
-                                   << "*素点 112\r\n各数字の出現回数減点 =  3 1 1 4 0 0 0 1 0 0\r\n"
-                                      "平均差減点= 5\r\n差 0～9 の出現回数減点 =  1 0 2 1 2 1 1 0 1 0";
-        QTest::newRow("example 2") << "012345678901234567890123456789" << 71.0
-                                   << "*素点 112\r\n各数字の出現回数減点 =  0 0 0 0 0 0 0 0 0 0\r\n"
-                                      "平均差減点= 0\r\n差 0～9 の出現回数減点 =  2 21 4 4 3 2 2 1 1 1";
-        QTest::newRow("example 3") << QString(30, QLatin1Char('0')) << 0.0
-                                   << "*素点 112\r\n各数字の出現回数減点 =  27 3 3 3 3 3 3 3 3 3\r\n"
-                                      "平均差減点= 112\r\n差 0～9 の出現回数減点 =  26 5 4 4 3 2 2 1 1 0";
+        QTest::newRow("example 1")
+            << "314159265358979323846264338327" << 88.0
+            << "*素点 112\r\n各数字の出現回数減点 =  3 1 1 4 0 0 0 1 0 0\r\n"
+               "平均差減点= 5\r\n差 0～9 の出現回数減点 =  1 0 2 1 2 1 1 0 1 0";
+        QTest::newRow("example 2")
+            << "012345678901234567890123456789" << 71.0
+            << "*素点 112\r\n各数字の出現回数減点 =  0 0 0 0 0 0 0 0 0 0\r\n"
+               "平均差減点= 0\r\n差 0～9 の出現回数減点 =  2 21 4 4 3 2 2 1 1 1";
+        QTest::newRow("example 3")
+            << QString(30, QLatin1Char('0')) << 0.0
+            << "*素点 112\r\n各数字の出現回数減点 =  27 3 3 3 3 3 3 3 3 3\r\n"
+               "平均差減点= 112\r\n差 0～9 の出現回数減点 =  26 5 4 4 3 2 2 1 1 0";
     }
     void workedExamples()
     {
@@ -94,7 +99,9 @@ private slots:
         QFETCH(int, digit);
         QFETCH(int, count);
         basZorb g;
-        QCOMPARE(scoreOf(g, std::vector<std::int16_t>(static_cast<std::size_t>(count), static_cast<std::int16_t>(digit))), 0.0);
+        QCOMPARE(scoreOf(g, std::vector<std::int16_t>(static_cast<std::size_t>(count),
+                                                      static_cast<std::int16_t>(digit))),
+                 0.0);
     }
 
     void perfectSequenceScoresHundredNotRaw()
@@ -102,8 +109,9 @@ private slots:
         // 100 digits whose counts, average and neighbour differences all sit
         // within one count of what uniform digits give: the raw score is 140,
         // the deductions stay small, so the clamp makes it exactly 100.
-        const std::vector<std::int16_t> first = digitsOf(
-            "7140694742278758269801341105616701139124722926219308161409916920615977550242984889341834482357622051");
+        const std::vector<std::int16_t> first =
+            digitsOf("71406947422787582698013411056167011391247229262193081614099169206159775502429"
+                     "84889341834482357622051");
         basZorb g;
         const double s = scoreOf(g, first);
         QCOMPARE(s, referenceScore(first));
@@ -144,10 +152,15 @@ private slots:
                 // Mix fair digits with skewed ones so the average deduction varies.
                 const int bias = trial % 4;
                 for (auto& v : d)
-                    v = static_cast<std::int16_t>(bias == 0 ? Rnd::Digit() : std::min(9, Rnd::Digit() / (bias + 1) + bias));
+                    v = static_cast<std::int16_t>(
+                        bias == 0 ? Rnd::Digit() : std::min(9, Rnd::Digit() / (bias + 1) + bias));
                 const double got = ScoreDigits(d, false).score;
                 if (got != referenceScore(d))
-                    QFAIL(qPrintable(QString("length %1 trial %2: %3 vs %4").arg(n).arg(trial).arg(got).arg(referenceScore(d))));
+                    QFAIL(qPrintable(QString("length %1 trial %2: %3 vs %4")
+                                         .arg(n)
+                                         .arg(trial)
+                                         .arg(got)
+                                         .arg(referenceScore(d))));
             }
         }
     }

@@ -1,0 +1,16 @@
+// The demonstration (お手本): fills every cell in play with a fresh
+// machine-made random digit, without flashing or moving the focus.
+#pragma once
+
+#include <QList>
+
+class QLineEdit;
+
+namespace zorbel
+{
+
+// Writes one random digit into each of cells 0..count-1, in index order,
+// with `autoInput` set so the cell-change handling ignores the writes.
+void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count, bool& autoInput);
+
+} // namespace zorbel

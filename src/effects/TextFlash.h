@@ -1,0 +1,41 @@
+// The digit flash: an accepted digit blinks white and black in bold for
+// nine ticks of 40 ms, then settles in yellow at regular weight.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+class QLineEdit;
+
+namespace zorbel
+{
+
+class TextFlash : public QObject
+{
+    Q_OBJECT
+public:
+    TextFlash(const QList<QLineEdit*>& cells, QObject* parent = nullptr);
+
+    // Starts a flash on cell `index`; a flash still running elsewhere is
+    // settled at once.
+    void start(int index);
+    // Settles the running flash now (yellow, regular weight), if any.
+    void settle();
+    // Forgets the running flash without touching any cell (a new round
+    // repaints every cell itself).
+    void cancel();
+    bool isRunning() const { return timTextFlash.isActive(); }
+
+    void timTextFlash_Timer(); // one tick; tests call it directly
+
+    int FlashCell = 0;
+    int FlashCount = 0; // 9 when a flash starts, 0 when none runs
+    QTimer timTextFlash;
+
+private:
+    void settleCell(int index);
+    QList<QLineEdit*> cells_;
+};
+
+} // namespace zorbel

@@ -1,0 +1,80 @@
+#include "effects/ThirdStageOverwrite.h"
+
+#include "effects/CellLook.h"
+#include "effects/EffectLogic.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPalette>
+#include <QWidget>
+
+namespace zorbel
+{
+
+ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* window,
+                                         bool& autoInput, QObject* parent)
+    : QObject(parent), cells_(cells), window_(window), autoInput_(autoInput)
+{
+    timSt3.setInterval(3000);
+    connect(&timSt3, &QTimer::timeout, this, &ThirdStageOverwrite::timSt3_Timer);
+    // A flash restored within the same tick would never reach the screen on
+    // a composited desktop, so the yellow stays up for a moment.
+    flashOff.setSingleShot(true);
+    flashOff.setInterval(80);
+    connect(&flashOff, &QTimer::timeout, this, &ThirdStageOverwrite::endFlash);
+}
+
+void ThirdStageOverwrite::start(int cellCount)
+{
+    cellCount_ = cellCount;
+    St3Cell = 0;
+    timSt3.start();
+}
+
+void ThirdStageOverwrite::stop()
+{
+    timSt3.stop();
+}
+
+void ThirdStageOverwrite::endFlash()
+{
+    setWindowYellow(false);
+}
+
+void ThirdStageOverwrite::setWindowYellow(bool yellow)
+{
+    QPalette p = window_->palette();
+    const QColor c =
+        yellow ? QColor(255, 255, 0) : QGuiApplication::palette().color(QPalette::Window);
+    p.setColor(QPalette::Active, QPalette::Window, c);
+    p.setColor(QPalette::Inactive, QPalette::Window, c);
+    window_->setPalette(p);
+    window_->repaint();
+}
+
+void ThirdStageOverwrite::timSt3_Timer()
+{
+    if (St3Cell < 0 || St3Cell >= cells_.size() || St3Cell >= cellCount_) {
+        timSt3.stop();
+        return;
+    }
+    setWindowYellow(true);
+    flashOff.start();
+
+    autoInput_ = true;
+    QLineEdit* cell = cells_[St3Cell];
+    cell->setText(QString(QChar::fromLatin1(St3Digit(St3Cell))));
+    cells::setBackground(cell, cells::kFixedBackground);
+    const int taken = St3Cell;
+    const bool hadFocus = cell->hasFocus();
+    cell->setEnabled(false);
+    autoInput_ = false;
+
+    St3Cell += 1;
+    if (St3Finished(St3Cell, cellCount_))
+        timSt3.stop();
+    if (cellTaken)
+        cellTaken(taken, hadFocus);
+}
+
+} // namespace zorbel

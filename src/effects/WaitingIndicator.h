@@ -1,0 +1,32 @@
+// The waiting indicator: while a round is played, the score display shows
+// a question mark walking across three dashes, one step a second.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class QLabel;
+
+namespace zorbel
+{
+
+class WaitingIndicator : public QObject
+{
+    Q_OBJECT
+public:
+    WaitingIndicator(QLabel* lblScore, QObject* parent = nullptr);
+
+    void start(); // the cycle carries on where the last round left it
+    void stop();
+    bool isRunning() const { return timSCAction.isActive(); }
+
+    void timSCAction_Timer(); // one tick; tests call it directly
+
+    int SCTick = 0; // 0..99, never reset
+    QTimer timSCAction;
+
+private:
+    QLabel* lblScore_;
+};
+
+} // namespace zorbel

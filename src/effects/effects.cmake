@@ -1,0 +1,9 @@
+list(APPEND ZORBEL_EFFECT_SOURCES
+    CellLook.cpp CellLook.h
+    WaitingIndicator.cpp WaitingIndicator.h
+    TextFlash.cpp TextFlash.h
+    ThirdStageOverwrite.cpp ThirdStageOverwrite.h
+    MessageBoard.cpp MessageBoard.h
+    Ending.cpp Ending.h
+    Demonstration.cpp Demonstration.h
+)

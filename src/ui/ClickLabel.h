@@ -1,0 +1,28 @@
+// A label that reports a mouse click.
+#pragma once
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace zorbel
+{
+
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            emit clicked();
+        QLabel::mouseReleaseEvent(event);
+    }
+};
+
+} // namespace zorbel
