@@ -88,7 +88,8 @@ QPushButton* makeButton(QWidget* parent, const QString& text, const QFont& f, in
 {
     auto* b = new QPushButton(text, parent);
     b->setFont(f);
-    b->setAutoDefault(false);
+    // Enter presses a focused button too, not only Space.
+    b->setAutoDefault(true);
     place(b, l, t, w, h);
     return b;
 }
