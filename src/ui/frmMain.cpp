@@ -770,10 +770,11 @@ void frmMain::cmdRetire_Click()
                                 QStringLiteral("リタイアしますか？")))
             return;
     }
-    // The round's timers ran on while the question was open: whatever they
-    // did, leave from the state as it is now.
-    if (!cmdRetire->isEnabled() && Level >= 6)
-        return; // the game was completed meanwhile; Good Job!!! leads on
+    // The round's timers ran on while the question was open. If the result
+    // came in meanwhile and completed the level, there is no round left to
+    // retire from: Try leads on from here.
+    if (!cmdRetire->isEnabled())
+        return;
     ShowInfo(5);
     setCaption(lblOkNo, QString());
     ReturnToMenu();

@@ -149,6 +149,29 @@ private slots:
         }
     }
 
+    void resultArrivingDuringRetireQuestion()
+    {
+        // The timers tick while the question is open: the result completes
+        // level 1 before the player answers Yes.
+        GameDriver g;
+        frmMain& w = *g.w;
+        w.cmdTitleTry->click();
+        g.playRound(kScore88);
+        w.cmdTry->click();
+        g.typeBoard(passingSequence(30, g.fixedPrefix()).substr(2), 2);
+        w.cmdChk->click();
+        Prompter::setHandler([&](Prompter::Kind, const QString&, const QString&) {
+            g.finishResult();
+            return Prompter::Answer::Yes;
+        });
+        w.cmdRetire->click();
+        QCOMPARE(w.cmdTry->text(), QString("Go to Level2"));
+        QVERIFY(w.picMain->isVisible());
+        QCOMPARE(int(w.Stage), -2);
+        w.cmdTry->click();
+        QCOMPARE(w.lblTitleLevel->text(), QString("2"));
+    }
+
     void practiceRetiresWithoutQuestionAndKeepsBest()
     {
         GameDriver g;
