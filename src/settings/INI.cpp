@@ -1,7 +1,228 @@
-// Placeholder until the settings file is built: reads nothing, writes nothing.
 #include "settings/INI.h"
 
-namespace zorbel {
+#include "common/clsCommon.h"
+
+#include <QByteArrayView>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace zorbel
+{
+
+namespace
+{
+
+// What one line of the file is. Names and values are views into the line,
+// already stripped of the blanks around them.
+enum class Kind { Other, Section, Key };
+struct Parsed {
+    Kind kind = Kind::Other;
+    QByteArrayView name;
+    QByteArrayView value;
+};
+
+// "[name]" is a section header (the name runs to the first "]", or to the
+// end of the line when there is none), "name=value" a key; empty lines,
+// comments (";") and anything else are kept but never looked at.
+Parsed parseLine(QByteArrayView line)
+{
+    line = line.trimmed();
+    Parsed p;
+    if (line.isEmpty() || line.front() == ';')
+        return p;
+    if (line.front() == '[') {
+        QByteArrayView name = line.sliced(1);
+        const qsizetype close = name.indexOf(']');
+        if (close >= 0)
+            name = name.first(close);
+        p.kind = Kind::Section;
+        p.name = name.trimmed();
+        return p;
+    }
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return p;
+    p.kind = Kind::Key;
+    p.name = line.first(eq).trimmed();
+    p.value = line.sliced(eq + 1).trimmed();
+    return p;
+}
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
+// Section and key names match without regard to the case of ASCII letters.
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A text as it may stand in the file: line breaks and NULs would split the
+// line or cut the value, so they become blanks.
+QByteArray fileBytes(const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    for (char& c : bytes) {
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    }
+    return bytes;
+}
+
+QByteArray nameBytes(const QString& name)
+{
+    return fileBytes(name).trimmed();
+}
+
+// A stored value as the program sees it: without matching double quotes,
+// cut before a NUL, at most kMaxValueLength characters.
+QString valueText(QByteArrayView v)
+{
+    if (v.size() >= 2 && v.front() == '"' && v.back() == '"')
+        v = v.sliced(1, v.size() - 2);
+    const qsizetype nul = v.indexOf('\0');
+    if (nul >= 0)
+        v = v.first(nul);
+    // No character takes more than four bytes, so this cut keeps enough.
+    if (v.size() > INI::kMaxValueLength * 4)
+        v = v.first(INI::kMaxValueLength * 4);
+    QString s = QString::fromUtf8(v);
+    if (s.size() > INI::kMaxValueLength) {
+        qsizetype n = INI::kMaxValueLength;
+        if (s.at(n - 1).isHighSurrogate())
+            --n; // do not leave half of a character behind
+        s.truncate(n);
+    }
+    return s;
+}
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+// The file cut into lines, each with its own line end, so that a rewrite
+// gives back every untouched line byte for byte.
+struct Line {
+    QByteArray text;
+    QByteArray end; // "\n", "\r\n", or empty for a last line without one
+};
+struct Document {
+    QByteArray bom; // a UTF-8 byte order mark some editors put first
+    std::vector<Line> lines;
+    QByteArray eol = "\n"; // the file's own style, used for new lines
+};
+
+Document splitLines(const QByteArray& text)
+{
+    Document doc;
+    qsizetype pos = 0;
+    if (text.startsWith(kBom)) {
+        doc.bom = kBom;
+        pos = kBom.size();
+    }
+    const qsizetype firstLf = text.indexOf('\n', pos);
+    if (firstLf > pos && text.at(firstLf - 1) == '\r')
+        doc.eol = "\r\n";
+    while (pos < text.size()) {
+        const qsizetype lf = text.indexOf('\n', pos);
+        if (lf < 0) {
+            doc.lines.push_back({text.sliced(pos), {}});
+            break;
+        }
+        qsizetype contentEnd = lf;
+        if (contentEnd > pos && text.at(contentEnd - 1) == '\r')
+            --contentEnd;
+        doc.lines.push_back(
+            {text.sliced(pos, contentEnd - pos), text.sliced(contentEnd, lf + 1 - contentEnd)});
+        pos = lf + 1;
+    }
+    return doc;
+}
+
+QByteArray joinLines(const Document& doc)
+{
+    qsizetype size = doc.bom.size();
+    for (const Line& l : doc.lines)
+        size += l.text.size() + l.end.size();
+    QByteArray out;
+    out.reserve(size);
+    out += doc.bom;
+    for (const Line& l : doc.lines) {
+        out += l.text;
+        out += l.end;
+    }
+    return out;
+}
+
+// Changes the key in place in the first section of that name; a missing key
+// goes after the last key of the section, a missing section at the end.
+void putValue(Document& doc, const QByteArray& section, const QByteArray& key,
+              const QByteArray& value)
+{
+    const QByteArray newLine = key + '=' + value;
+    auto& lines = doc.lines;
+    std::size_t header = 0;
+    while (header < lines.size()) {
+        const Parsed p = parseLine(lines[header].text);
+        if (p.kind == Kind::Section && sameName(p.name, section))
+            break;
+        ++header;
+    }
+    if (header == lines.size()) {
+        if (!lines.empty() && lines.back().end.isEmpty())
+            lines.back().end = doc.eol;
+        lines.push_back({'[' + section + ']', doc.eol});
+        lines.push_back({newLine, doc.eol});
+        return;
+    }
+    std::size_t last = header;
+    for (std::size_t i = header + 1; i < lines.size(); ++i) {
+        const Parsed p = parseLine(lines[i].text);
+        if (p.kind == Kind::Section)
+            break;
+        if (p.kind == Kind::Key) {
+            if (sameName(p.name, key)) {
+                lines[i].text = newLine;
+                return;
+            }
+            last = i;
+        }
+    }
+    if (lines[last].end.isEmpty())
+        lines[last].end = doc.eol;
+    lines.insert(lines.begin() + std::ptrdiff_t(last + 1), Line{newLine, doc.eol});
+}
+
+bool folderWritable(const QString& folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+QString configFolder()
+{
+    if (QCoreApplication::applicationName().isEmpty()) {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/zorbel");
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+}
+
+} // namespace
 
 INI& INI::instance()
 {
@@ -9,10 +230,144 @@ INI& INI::instance()
     return ini;
 }
 
-void INI::SetIniFileName(const QString&) {}
-QString INI::GetIni(const QString&, const QString&) const { return {}; }
-void INI::PutIni(const QString&, const QString&, const QString&) {}
-bool INI::PutIniAll(const QList<Entry>&) { return true; }
-QString INI::FilePath() const { return {}; }
+void INI::SetIniFileName(const QString& vFileName)
+{
+    const QString folder = clsCommon::ChkPathBS(clsCommon::GetPath());
+    // A copy installed where the player may not write (under /usr or /opt)
+    // would otherwise lose all progress at every exit.
+    m_inConfigFolder = !folderWritable(folder);
+    m_path = (m_inConfigFolder ? clsCommon::ChkPathBS(configFolder()) : folder) + vFileName;
+    m_failureReported = false;
+}
+
+QString INI::FilePath() const
+{
+    return m_path;
+}
+
+QByteArray INI::ReadFileText() const
+{
+    if (m_path.isEmpty())
+        return {};
+    // Only a plain file is read: a folder, a pipe or a device of that name
+    // counts as a missing file (and reading a pipe could hang).
+    if (!QFileInfo(m_path).isFile())
+        return {};
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray text = file.read(kMaxFileSize + 1);
+    if (text.size() > kMaxFileSize)
+        return {};
+    return text;
+}
+
+QString INI::ValueInText(const QByteArray& text, const QString& AppName, const QString& KeyName)
+{
+    const QByteArray section = nameBytes(AppName);
+    const QByteArray key = nameBytes(KeyName);
+    if (section.isEmpty() || key.isEmpty())
+        return {};
+    qsizetype pos = text.startsWith(kBom) ? kBom.size() : 0;
+    bool inSection = false;
+    while (pos < text.size()) {
+        qsizetype lf = text.indexOf('\n', pos);
+        if (lf < 0)
+            lf = text.size();
+        const Parsed p = parseLine(QByteArrayView(text).sliced(pos, lf - pos));
+        pos = lf + 1;
+        if (p.kind == Kind::Section) {
+            // Only the first section of a name counts, as when writing.
+            if (inSection)
+                return {};
+            inSection = sameName(p.name, section);
+        } else if (p.kind == Kind::Key && inSection && sameName(p.name, key)) {
+            return valueText(p.value);
+        }
+    }
+    return {};
+}
+
+QByteArray INI::TextWithValues(const QByteArray& text, const QList<Entry>& entries)
+{
+    Document doc = splitLines(text);
+    for (const Entry& e : entries) {
+        const QByteArray section = nameBytes(e.section);
+        const QByteArray key = nameBytes(e.key);
+        if (section.isEmpty() || key.isEmpty())
+            continue;
+        putValue(doc, section, key, fileBytes(e.value));
+    }
+    return joinLines(doc);
+}
+
+QString INI::GetIni(const QString& AppName, const QString& KeyName) const
+{
+    return ValueInText(ReadFileText(), AppName, KeyName);
+}
+
+QStringList INI::GetIniAll(const QList<Entry>& keys) const
+{
+    const QByteArray text = ReadFileText();
+    QStringList values;
+    values.reserve(keys.size());
+    for (const Entry& e : keys)
+        values.append(ValueInText(text, e.section, e.key));
+    return values;
+}
+
+void INI::PutIni(const QString& AppName, const QString& KeyName, const QString& SaveData)
+{
+    PutIniAll({{AppName, KeyName, SaveData}});
+}
+
+bool INI::PutIniAll(const QList<Entry>& entries)
+{
+    QString error;
+    if (m_path.isEmpty()) {
+        error = QStringLiteral("no settings file name was set");
+    } else {
+        // A file too large to read is replaced by the new values alone.
+        const QByteArray text = TextWithValues(ReadFileText(), entries);
+        if (m_inConfigFolder)
+            QDir().mkpath(QFileInfo(m_path).absolutePath());
+        // The new text goes to a temporary file beside the old one, which
+        // is renamed over it only once it is complete: a crash, a kill or
+        // a full disk leaves either the old file or the new one.
+        QSaveFile file(m_path);
+        if (file.open(QIODevice::WriteOnly)) {
+            bool ok = file.write(text) == text.size() && file.flush();
+            // The new text reaches the disk before it takes the old file's
+            // place, so that a power cut cannot leave an empty file either.
+            // A file system that cannot sync at all (EINVAL) is no reason to
+            // fail.
+            if (ok && ::fsync(file.handle()) != 0 && errno != EINVAL) {
+                error = QString::fromLocal8Bit(std::strerror(errno));
+                ok = false;
+            }
+            if (ok && m_failWrites) {
+                error = QStringLiteral("simulated failure");
+                ok = false;
+            }
+            if (!ok)
+                file.cancelWriting();
+            if (file.commit()) {
+                m_failureReported = false;
+                return true;
+            }
+        }
+        if (error.isEmpty())
+            error = file.errorString();
+    }
+    // The game goes on with the values in memory; say so once, not at every
+    // return to the title menu.
+    if (!m_failureReported) {
+        m_failureReported = true;
+        qWarning("zorbel: could not save the settings to %s (%s); the game goes on without saving",
+                 qUtf8Printable(m_path.isEmpty() ? QStringLiteral("(none)") : m_path),
+                 qUtf8Printable(error));
+    }
+    return false;
+}
 
 } // namespace zorbel
