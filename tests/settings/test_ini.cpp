@@ -76,9 +76,6 @@ private slots:
         QTest::newRow("blanks dropped") << file << "GameData"
                                         << "LevelMax"
                                         << "3";
-        QTest::newRow("other section") << file << "Option"
-                                       << "InfoOn"
-                                       << "True";
         QTest::newRow("names in any case") << file << "gAMEdATA"
                                            << "levelmax"
                                            << "3";
@@ -88,9 +85,6 @@ private slots:
         QTest::newRow("missing section") << file << "Dummy"
                                          << "Dummy"
                                          << "";
-        QTest::newRow("empty file") << QByteArray() << "GameData"
-                                    << "LevelMax"
-                                    << "";
         QTest::newRow("blanks around names")
             << QByteArray(" [ Option ] \n\t InfoOn \t=\t False \t\n") << "Option"
             << "InfoOn"
@@ -98,18 +92,12 @@ private slots:
         QTest::newRow("quoted") << QByteArray("[A]\nk=\" x \"\n") << "A"
                                 << "k"
                                 << " x ";
-        QTest::newRow("lone quote kept") << QByteArray("[A]\nk=\"\n") << "A"
-                                         << "k"
-                                         << "\"";
         QTest::newRow("comment is no key") << QByteArray("[A]\n;k=1\nk=2\n") << "A"
                                            << "k"
                                            << "2";
         QTest::newRow("key before any section") << QByteArray("k=1\n[A]\n") << "A"
                                                 << "k"
                                                 << "";
-        QTest::newRow("equals in value") << QByteArray("[A]\nk=a=b\n") << "A"
-                                         << "k"
-                                         << "a=b";
         QTest::newRow("first key wins") << QByteArray("[A]\nk=1\nk=2\n") << "A"
                                         << "k"
                                         << "1";
@@ -119,9 +107,6 @@ private slots:
         QTest::newRow("CR LF") << QByteArray("[A]\r\nk=1\r\n") << "A"
                                << "k"
                                << "1";
-        QTest::newRow("no final line end") << QByteArray("[A]\nk=1") << "A"
-                                           << "k"
-                                           << "1";
         QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[A]\nk=1\n") << "A"
                                          << "k"
                                          << "1";
@@ -140,8 +125,6 @@ private slots:
             << "[A]\nk=" + QByteArray(198, 'x') + "\xF0\x9F\x8E\xB2"
             << "A"
             << "k" << QString(198, 'x');
-        QTest::newRow("UTF-8 value") << QByteArray("[A]\nk=\xE6\x9C\xAC\xE7\x95\xAA\n") << "A"
-                                     << "k" << QString::fromUtf8("本番");
         QTest::newRow("empty key name") << QByteArray("[A]\n=1\n") << "A"
                                         << ""
                                         << "";
@@ -203,9 +186,6 @@ private slots:
             << "k"
             << "2"
             << QByteArray(";\x83\x5B\x83\x80\x90\xDD\x92\xE8\n[A]\nmine=\x82\xA0\nk=2\n[Z]\nz=9\n");
-        QTest::newRow("empty key is not written") << QByteArray("[A]\n") << "A"
-                                                  << " "
-                                                  << "1" << QByteArray("[A]\n");
     }
     void textWithValues()
     {
@@ -339,13 +319,10 @@ private slots:
         nuls.replace('\n', QByteArray("\0\n", 2));
         QTest::newRow("random bytes") << random << qint64(0) << false;
         QTest::newRow("NUL bytes") << nuls << qint64(0) << false;
-        QTest::newRow("only NULs") << QByteArray(4096, '\0') << qint64(0) << false;
         QTest::newRow("a line of a megabyte")
             << "[GameData]\nLevelMax=" + QByteArray(1000 * 1000, '7') << qint64(0) << false;
         QTest::newRow("a megabyte of brackets")
             << QByteArray(1000 * 1000, '[') << qint64(0) << false;
-        QTest::newRow("a megabyte of line ends")
-            << QByteArray(1000 * 1000, '\n') << qint64(0) << false;
         QTest::newRow("lone CRs") << QByteArray("[Dummy]\rDummy=OK\r\r") << qint64(0) << false;
         QTest::newRow("invalid UTF-8")
             << QByteArray("[Dummy]\nDummy=OK\n[GameData]\nLevelMax=\xC3\x28\xFF\xFE 3\n")
