@@ -1,7 +1,21 @@
-// Placeholder until the audio is built: silent.
+// Sound effects over SDL2_mixer: every effect plays on mixer channel 0, so a
+// new one cuts off the one still sounding.
 #include "audio/Sound.h"
 
-namespace zorbel {
+#include "audio/AudioDevice.h"
+#include "common/clsCommon.h"
+
+#include <QFile>
+
+#include <SDL2/SDL_mixer.h>
+
+namespace zorbel
+{
+
+namespace
+{
+constexpr int kChannel = 0;
+} // namespace
 
 Sound& Sound::instance()
 {
@@ -9,14 +23,92 @@ Sound& Sound::instance()
     return s;
 }
 
-void Sound::Add(const QString&) {}
-void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t, std::int16_t, std::int16_t)
+Sound::~Sound()
 {
-    if (SoundOn && playHook)
-        playHook(SoundNumber);
+    Shutdown();
 }
-void Sound::StopSound() {}
-void Sound::RemoveAll() {}
-void Sound::Shutdown() {}
+
+void Sound::Add(const QString& FileName)
+{
+    m_entries.push_back(Entry{clsCommon::GetPath() + FileName});
+}
+
+void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t,
+                      std::int16_t NoStopFlg)
+{
+    if (!SoundOn)
+        return;
+    if (playHook)
+        playHook(SoundNumber);
+    if (SoundNumber < 1 || SoundNumber > static_cast<int>(m_entries.size())) {
+        audio::warnOnce(QStringLiteral("sound:%1").arg(SoundNumber),
+                        QStringLiteral("no sound number %1").arg(SoundNumber));
+        return;
+    }
+    if (!m_holdsDevice)
+        m_holdsDevice = audio::acquire(audio::User::Sound);
+    if (!m_holdsDevice)
+        return;
+    if (NoStopFlg && Mix_Playing(kChannel))
+        return;
+    Mix_Chunk* chunk = chunkFor(SoundNumber);
+    if (!chunk) {
+        // Silence rather than an alert sound; what was playing stops, as
+        // it would for a sound that plays.
+        Mix_HaltChannel(kChannel);
+        return;
+    }
+    Mix_PlayChannel(kChannel, chunk, LoopFlg ? -1 : 0);
+}
+
+Mix_Chunk* Sound::chunkFor(int number)
+{
+    Entry& e = m_entries[static_cast<std::size_t>(number - 1)];
+    if (!e.chunk && !e.failed) {
+        if (QFile::exists(e.path))
+            e.chunk = Mix_LoadWAV(QFile::encodeName(e.path).constData());
+        if (!e.chunk) {
+            e.failed = true;
+            const QString why = QFile::exists(e.path) ? QString::fromUtf8(Mix_GetError())
+                                                      : QStringLiteral("no such file");
+            audio::warnOnce(QStringLiteral("file:") + e.path,
+                            QStringLiteral("cannot play %1 (%2)").arg(e.path, why));
+        }
+    }
+    return e.chunk;
+}
+
+void Sound::StopSound()
+{
+    if (m_holdsDevice)
+        Mix_HaltChannel(kChannel);
+}
+
+void Sound::RemoveAll()
+{
+    freeChunks();
+    m_entries.clear();
+}
+
+void Sound::freeChunks()
+{
+    if (m_holdsDevice)
+        Mix_HaltChannel(kChannel);
+    for (Entry& e : m_entries) {
+        // Chunks exist only while the device is held.
+        Mix_FreeChunk(e.chunk);
+        e.chunk = nullptr;
+        e.failed = false;
+    }
+}
+
+void Sound::Shutdown()
+{
+    freeChunks();
+    if (m_holdsDevice) {
+        audio::release(audio::User::Sound);
+        m_holdsDevice = false;
+    }
+}
 
 } // namespace zorbel

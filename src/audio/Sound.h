@@ -5,20 +5,30 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
-namespace zorbel {
+struct Mix_Chunk;
 
-class Sound {
+namespace zorbel
+{
+
+class Sound
+{
 public:
     static Sound& instance();
+    ~Sound();
+    Sound(const Sound&) = delete;
+    Sound& operator=(const Sound&) = delete;
 
-    bool SoundOn = false;  // nothing reaches the mixer while this is false
+    bool SoundOn = false; // nothing reaches the mixer while this is false
 
     // Appends the program's folder + FileName to the list; numbered from 1.
     void Add(const QString& FileName);
 
     // Plays entry SoundNumber; a new request cuts off the one playing
     // unless NoStopFlg is set; LoopFlg loops until the next request.
+    // Never waits for the sound: ASYNCFlg is accepted but every sound plays
+    // asynchronously. A number that was never registered is ignored.
     void PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t ASYNCFlg,
                    std::int16_t NoStopFlg);
     void StopSound();
@@ -30,6 +40,20 @@ public:
     // Test seam: called with the sound number of every request that
     // reaches the mixer layer (that is, while SoundOn is true).
     std::function<void(int)> playHook;
+
+private:
+    Sound() = default;
+    // The loaded sound of entry i + 1, read from its file at its first play.
+    struct Entry {
+        QString path;
+        Mix_Chunk* chunk = nullptr;
+        bool failed = false; // could not be read: not tried again
+    };
+    Mix_Chunk* chunkFor(int number);
+    void freeChunks();
+
+    std::vector<Entry> m_entries;
+    bool m_holdsDevice = false;
 };
 
 } // namespace zorbel

@@ -1,12 +1,164 @@
-// Placeholder until the audio is built: remembers the track, plays nothing.
+// Background music over SDL2_mixer, MIDI rendered by its FluidSynth backend.
+//
+// A track is "open" from the moment it is requested until it is stopped, or
+// until the poll closes it after a once-only run. While open it is first
+// loading (on the worker thread), then playing. "Stopped" is reported
+// whenever no track is open, and for an open track once it has ended.
+//
+// Why the track is watched the way it is:
+// - FluidSynth reports the end of a tune only two to four seconds after the
+//   last note (release tail plus a fixed wait). A looping track therefore
+//   loops inside the mixer, without a gap; a once-only track counts as ended
+//   when its length, read from the MIDI file, has passed since it started,
+//   or when the mixer says so, whichever comes first.
+// - A Mix_Music that has played to its end is never started again: every
+//   (re)start loads the file afresh and the old one is freed.
+// - No mixer function is called from an SDL callback; the end of a track is
+//   only ever noticed by polling from the user-interface thread.
 #include "audio/clsBGMAPI.h"
 
-namespace zorbel {
+#include "audio/AudioDevice.h"
+#include "audio/MusicLoader.h"
+#include "common/clsCommon.h"
 
-namespace {
-bool g_on = false;
-std::int16_t g_current = 0;
+#include <QCoreApplication>
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <SDL2/SDL_mixer.h>
+
+#include <chrono>
+#include <optional>
+
+namespace zorbel
+{
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// A once-only track counts as ended this long after its last event, which
+// covers the output buffer of the device.
+constexpr std::chrono::milliseconds kEndGrace{100};
+
+enum class TrackState { Closed, Loading, Playing };
+
 } // namespace
+
+struct clsBGMAPI::Impl {
+    bool on = false;
+    QStringList tracks;
+    bool loop = false;
+    std::int16_t current = 0;
+
+    TrackState state = TrackState::Closed;
+    Mix_Music* music = nullptr;
+    std::optional<Clock::time_point> endsAt; // once-only track with a known length
+    std::uint64_t ticket = 0;                // the load the open track waits for
+    QString loadingPath;
+
+    bool holdsDevice = false;
+    std::unique_ptr<audio::MusicLoader> loader;
+    // Lives on the user-interface thread; the worker posts "a track is
+    // ready" to it so that the track starts without waiting for the poll.
+    std::unique_ptr<QObject> wakeTarget;
+
+    bool ensureDevice();
+    void startLoad();
+    void collect();
+    void freeMusic();
+};
+
+bool clsBGMAPI::Impl::ensureDevice()
+{
+    if (!holdsDevice)
+        holdsDevice = audio::acquire(audio::User::Music);
+    return holdsDevice && audio::midiAvailable();
+}
+
+// Opens track `current`: hands its file to the worker. Without a device or
+// without MIDI the track stays closed and silent.
+void clsBGMAPI::Impl::startLoad()
+{
+    if (!ensureDevice())
+        return;
+    if (!loader) {
+        if (QCoreApplication::instance() && !wakeTarget)
+            wakeTarget = std::make_unique<QObject>();
+        QPointer<QObject> target = wakeTarget.get();
+        loader = std::make_unique<audio::MusicLoader>([target] {
+            // Runs on the worker; the target outlives the worker (Shutdown
+            // stops the worker first), so it is still there to post to.
+            if (target)
+                QMetaObject::invokeMethod(
+                    target.data(), [] { clsBGMAPI::instance().GetBGMStopped(); },
+                    Qt::QueuedConnection);
+        });
+    }
+    loadingPath = tracks.at(current - 1);
+    ++ticket;
+    state = TrackState::Loading;
+    endsAt.reset();
+    loader->request(ticket, QFile::encodeName(loadingPath).toStdString());
+}
+
+// Takes the loads the worker has finished: starts the one the open track
+// waits for, frees any that are no longer wanted.
+void clsBGMAPI::Impl::collect()
+{
+    if (!loader)
+        return;
+    audio::MusicLoader::Result r;
+    while (loader->take(r)) {
+        if (r.ticket != ticket || state != TrackState::Loading) {
+            Mix_FreeMusic(r.music);
+            continue;
+        }
+        if (!r.music) {
+            audio::warnOnce(QStringLiteral("file:") + loadingPath,
+                            QStringLiteral("cannot play %1 (%2)")
+                                .arg(loadingPath, QString::fromStdString(r.error)));
+            state = TrackState::Closed;
+            continue;
+        }
+        music = r.music;
+        Mix_VolumeMusic(audio::kMusicVolume);
+        if (Mix_PlayMusic(music, loop ? -1 : 1) != 0) {
+            audio::warnOnce(QStringLiteral("file:") + loadingPath,
+                            QStringLiteral("cannot play %1 (%2)")
+                                .arg(loadingPath, QString::fromUtf8(Mix_GetError())));
+            freeMusic();
+            state = TrackState::Closed;
+            continue;
+        }
+        state = TrackState::Playing;
+        if (!loop && r.lengthSeconds >= 0.0)
+            endsAt = Clock::now() +
+                     std::chrono::duration_cast<Clock::duration>(
+                         std::chrono::duration<double>(r.lengthSeconds)) +
+                     kEndGrace;
+    }
+}
+
+void clsBGMAPI::Impl::freeMusic()
+{
+    if (music) {
+        Mix_HaltMusic();
+        Mix_FreeMusic(music);
+        music = nullptr;
+    }
+    endsAt.reset();
+}
+
+clsBGMAPI::clsBGMAPI() : d(std::make_unique<Impl>()) {}
+
+clsBGMAPI::~clsBGMAPI()
+{
+    Shutdown();
+}
 
 clsBGMAPI& clsBGMAPI::instance()
 {
@@ -14,25 +166,111 @@ clsBGMAPI& clsBGMAPI::instance()
     return b;
 }
 
-void clsBGMAPI::CalledByTimer() {}
-void clsBGMAPI::InitBGM() { g_on = true; }
-void clsBGMAPI::BGMOnOff(bool vOn) { g_on = vOn; }
-void clsBGMAPI::AddBGM(const QString&) {}
-void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool)
+void clsBGMAPI::CalledByTimer()
 {
-    if (!g_on) {
+    if (!GetBGMStopped() || d->state != TrackState::Playing)
+        return;
+    if (d->loop) {
+        // The mixer loops the track by itself; this only happens when it
+        // stopped anyway. Start it afresh from a new load.
+        d->freeMusic();
+        d->state = TrackState::Closed;
+        d->startLoad();
+    } else {
+        d->freeMusic();
+        d->state = TrackState::Closed;
+    }
+}
+
+void clsBGMAPI::InitBGM()
+{
+    d->on = true;
+}
+
+void clsBGMAPI::BGMOnOff(bool vOn)
+{
+    d->on = vOn;
+}
+
+void clsBGMAPI::AddBGM(const QString& vFileName)
+{
+    d->tracks.append(clsCommon::GetPath() + vFileName);
+}
+
+void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
+{
+    if (!d->on) {
         BGMStop();
         return;
     }
-    if (vBGMNo == g_current)
+    if (vBGMNo < 1 || vBGMNo > d->tracks.size()) {
+        // Never asked for by the game; whatever plays goes on.
+        audio::warnOnce(QStringLiteral("track:%1").arg(vBGMNo),
+                        QStringLiteral("no music track number %1").arg(vBGMNo));
         return;
-    g_current = vBGMNo;
+    }
+    if (vBGMNo == d->current)
+        return;
+    BGMStop();
+    d->loop = !voNotLoop;
+    d->current = vBGMNo;
     if (playHook)
         playHook(vBGMNo);
+    d->startLoad();
 }
-void clsBGMAPI::BGMStop() { g_current = -1; }
-bool clsBGMAPI::GetBGMStopped() { return true; }
-std::int16_t clsBGMAPI::CurrentTrack() const { return g_current; }
-void clsBGMAPI::Shutdown() {}
+
+void clsBGMAPI::BGMStop()
+{
+    if (d->loader)
+        d->loader->cancel();
+    ++d->ticket; // a load still under way is freed when it arrives
+    d->freeMusic();
+    d->state = TrackState::Closed;
+    d->loop = false;
+    d->current = -1;
+}
+
+bool clsBGMAPI::GetBGMStopped()
+{
+    d->collect();
+    switch (d->state) {
+    case TrackState::Closed:
+        return true;
+    case TrackState::Loading:
+        return false;
+    case TrackState::Playing:
+        break;
+    }
+    if (d->endsAt && Clock::now() >= *d->endsAt)
+        return true;
+    return Mix_PlayingMusic() == 0;
+}
+
+std::int16_t clsBGMAPI::CurrentTrack() const
+{
+    return d->current;
+}
+
+void clsBGMAPI::WaitForLoad()
+{
+    if (d->loader) {
+        d->loader->waitIdle();
+        d->collect();
+    }
+}
+
+void clsBGMAPI::Shutdown()
+{
+    if (d->loader) {
+        d->loader->stop();
+        d->loader.reset();
+    }
+    d->wakeTarget.reset();
+    BGMStop();
+    if (d->holdsDevice) {
+        audio::release(audio::User::Music);
+        d->holdsDevice = false;
+    }
+}
 
 } // namespace zorbel

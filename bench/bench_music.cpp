@@ -1,0 +1,150 @@
+// How long the user-interface thread is held up when a round starts a new
+// music track, compared with loading the track in place.
+//
+// Usage: bench_music [file.mid ...]
+// Without files it uses the tunes in the program folder, or, when there are
+// none, a short tune it writes itself. Runs on SDL's dummy audio driver unless
+// SDL_AUDIODRIVER says otherwise.
+#include "audio/clsBGMAPI.h"
+#include "common/clsCommon.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <SDL2/SDL_mixer.h>
+#include <glib.h>
+#include <smf.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+struct Stats {
+    std::vector<double> v;
+    void print(const char* what)
+    {
+        std::sort(v.begin(), v.end());
+        const double median = v[v.size() / 2];
+        std::printf("%-44s n=%2zu  min %6.2f  median %6.2f  max %6.2f ms\n", what, v.size(),
+                    v.front(), median, v.back());
+    }
+};
+
+// Two seconds of a C major scale on a piano.
+bool writeScale(const QString& path)
+{
+    smf_t* smf = smf_new();
+    smf_track_t* track = smf_track_new();
+    smf_add_track(smf, track);
+    const int notes[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    double t = 0.0;
+    for (int n : notes) {
+        smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x90, n, 100), t);
+        smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x80, n, 0), t + 0.25);
+        t += 0.25;
+    }
+    const bool ok = smf_save(smf, QFile::encodeName(path).constData()) == 0;
+    smf_delete(smf);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER"))
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    QCoreApplication app(argc, argv);
+
+    QStringList files;
+    for (int i = 1; i < argc; ++i)
+        files << QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+    if (files.isEmpty()) {
+        const QDir program(QStringLiteral(ZORBEL_PROGRAM_DIR));
+        for (const QString& name : program.entryList({QStringLiteral("rg*.mid")}, QDir::Files))
+            files << program.filePath(name);
+    }
+    QTemporaryDir tmp;
+    if (files.isEmpty()) {
+        const QString path = tmp.filePath(QStringLiteral("scale.mid"));
+        if (!writeScale(path)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        files << path;
+    }
+    // The music class takes names relative to the program folder.
+    zorbel::clsCommon::SetPathOverride(QStringLiteral("/"));
+
+    auto& bgm = zorbel::clsBGMAPI::instance();
+    bgm.InitBGM();
+    for (const QString& f : files)
+        bgm.AddBGM(f.mid(1));
+    std::printf("tracks: %lld (%s ...)\n", static_cast<long long>(files.size()),
+                qPrintable(files.first()));
+
+    // Opens the device and the worker; not counted.
+    bgm.BGMPlay(1, false);
+    bgm.WaitForLoad();
+    if (bgm.GetBGMStopped()) {
+        std::fprintf(stderr, "no music could be started (see the warning above)\n");
+        return 1;
+    }
+
+    const int rounds = 12;
+    Stats play, stop, poll, startDelay, loadInPlace, freeInPlace;
+    for (int i = 0; i < rounds; ++i) {
+        // A new round: a different track from the one playing.
+        const auto track = static_cast<std::int16_t>(1 + (i + 1) % files.size());
+        auto t0 = Clock::now();
+        bgm.BGMStop();
+        stop.v.push_back(msSince(t0));
+
+        t0 = Clock::now();
+        bgm.BGMPlay(track, false);
+        play.v.push_back(msSince(t0));
+
+        bgm.WaitForLoad();
+        startDelay.v.push_back(msSince(t0));
+
+        t0 = Clock::now();
+        bgm.GetBGMStopped();
+        bgm.CalledByTimer();
+        poll.v.push_back(msSince(t0));
+    }
+
+    // What BGMPlay would cost if it loaded the track itself.
+    const QByteArray first = QFile::encodeName(files.first());
+    for (int i = 0; i < rounds; ++i) {
+        auto t0 = Clock::now();
+        Mix_Music* m = Mix_LoadMUS(first.constData());
+        loadInPlace.v.push_back(msSince(t0));
+        t0 = Clock::now();
+        Mix_FreeMusic(m);
+        freeInPlace.v.push_back(msSince(t0));
+    }
+
+    play.print("BGMPlay (user-interface thread blocked)");
+    stop.print("BGMStop of a playing track");
+    poll.print("one poll (GetBGMStopped + CalledByTimer)");
+    startDelay.print("BGMPlay until the track plays");
+    loadInPlace.print("Mix_LoadMUS in place, for comparison");
+    freeInPlace.print("Mix_FreeMusic in place, for comparison");
+
+    bgm.Shutdown();
+    return 0;
+}

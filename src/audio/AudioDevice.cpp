@@ -1,0 +1,191 @@
+#include "audio/AudioDevice.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+
+#include <cstdio>
+
+namespace zorbel::audio
+{
+
+namespace
+{
+
+// Plain values only, so nothing here is destroyed before the two audio
+// singletons that still call release() on their way out.
+int g_holders = 0; // bit set of User values
+bool g_open = false;
+bool g_failed = false; // no usable device: never tried again in this run
+bool g_midi = false;
+
+QStringList& soundFontDirs()
+{
+    static QStringList dirs;
+    return dirs;
+}
+
+QSet<QString>& warnedKeys()
+{
+    static QSet<QString> keys;
+    return keys;
+}
+
+QStringList& warningLines()
+{
+    static QStringList lines;
+    return lines;
+}
+
+QString sdlError()
+{
+    return QString::fromUtf8(SDL_GetError());
+}
+
+void closeDevice()
+{
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    g_open = false;
+    g_midi = false;
+}
+
+bool openDevice()
+{
+    // SDL must not take over SIGINT and SIGTERM: the window closes (and
+    // saves) on them itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Zorbel");
+    // MIDI goes through FluidSynth only. Timidity would otherwise be retried
+    // (and fail for want of its configuration) at every track load.
+    SDL_SetHint("SDL_MIXER_DISABLE_TIMIDITY", "1");
+
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        warnOnce(QStringLiteral("device"),
+                 QStringLiteral("no audio device (%1); sounds and music are off").arg(sdlError()));
+        return false;
+    }
+
+    const QStringList dirs = soundFontDirs().isEmpty() ? defaultSoundFontDirs() : soundFontDirs();
+    const QString soundFont = findSoundFont(dirs);
+    if (soundFont.isEmpty()) {
+        warnOnce(QStringLiteral("soundfont"),
+                 QStringLiteral("no General MIDI SoundFont in %1; music is off")
+                     .arg(dirs.join(QStringLiteral(", "))));
+    } else {
+        // Exactly one path, given before the device opens: the FluidSynth
+        // backend checks it when the device opens and loads it per track.
+        Mix_SetSoundFonts(QFile::encodeName(soundFont).constData());
+        Mix_Init(MIX_INIT_MID);
+    }
+
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+        warnOnce(QStringLiteral("device"),
+                 QStringLiteral("cannot open the audio device (%1); sounds and music are off")
+                     .arg(QString::fromUtf8(Mix_GetError())));
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+
+    // The sound effects own channel 0 and nothing else plays chunks.
+    Mix_AllocateChannels(1);
+    Mix_VolumeMusic(kMusicVolume);
+
+    g_midi = !soundFont.isEmpty() && Mix_HasMusicDecoder("FLUIDSYNTH");
+    if (!soundFont.isEmpty() && !g_midi) {
+        warnOnce(QStringLiteral("fluidsynth"),
+                 QStringLiteral("FluidSynth cannot use %1 (%2); music is off")
+                     .arg(soundFont, QString::fromUtf8(Mix_GetError())));
+    }
+    g_open = true;
+    return true;
+}
+
+} // namespace
+
+bool acquire(User u)
+{
+    if (!g_open) {
+        if (g_failed)
+            return false;
+        if (!openDevice()) {
+            g_failed = true;
+            return false;
+        }
+    }
+    g_holders |= static_cast<int>(u);
+    return true;
+}
+
+void release(User u)
+{
+    const int bit = static_cast<int>(u);
+    if (!(g_holders & bit))
+        return;
+    g_holders &= ~bit;
+    if (g_holders == 0 && g_open)
+        closeDevice();
+}
+
+bool isOpen()
+{
+    return g_open;
+}
+
+bool midiAvailable()
+{
+    return g_open && g_midi;
+}
+
+QString findSoundFont(const QStringList& dirs)
+{
+    const QStringList names = {QStringLiteral("TimGM6mb"), QStringLiteral("default-GM")};
+    const QStringList suffixes = {QStringLiteral(".sf2"), QStringLiteral(".sf3")};
+    for (const QString& name : names) {
+        for (const QString& dir : dirs) {
+            for (const QString& suffix : suffixes) {
+                const QString path = QDir(dir).filePath(name + suffix);
+                const QFileInfo info(path);
+                // A path with ';' would be split in two by the mixer.
+                if (info.isFile() && info.isReadable() && !path.contains(QLatin1Char(';')))
+                    return path;
+            }
+        }
+    }
+    return {};
+}
+
+QStringList defaultSoundFontDirs()
+{
+    return {QStringLiteral("/usr/share/sounds/sf2/"), QStringLiteral("/usr/share/sounds/sf3/")};
+}
+
+void setSoundFontDirs(const QStringList& dirs)
+{
+    soundFontDirs() = dirs;
+}
+
+void warnOnce(const QString& key, const QString& text)
+{
+    if (warnedKeys().contains(key))
+        return;
+    warnedKeys().insert(key);
+    const QString line = QStringLiteral("zorbel: ") + text;
+    warningLines().append(line);
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QStringList warnings()
+{
+    return warningLines();
+}
+
+} // namespace zorbel::audio

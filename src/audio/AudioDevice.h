@@ -1,0 +1,58 @@
+// The one audio device shared by the sound effects and the music.
+//
+// Opened on first need by whichever of Sound and clsBGMAPI needs it, closed
+// when the last of them lets go, so the two may shut down in any order.
+// Everything here is called from the user-interface thread only.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zorbel::audio
+{
+
+// Who holds the device; each user holds it at most once.
+enum class User { Sound = 1, Music = 2 };
+
+// Opens the device if needed and records u as a holder. False when there
+// is no usable device (then everything stays silent; the cause is warned
+// about once for the whole run and the device is not tried again).
+bool acquire(User u);
+
+// u lets go; the device closes when nobody holds it any more.
+// Harmless when u does not hold it.
+void release(User u);
+
+bool isOpen();
+
+// True when the open device can play MIDI: a SoundFont was found and the
+// FluidSynth backend took it.
+bool midiAvailable();
+
+// Music volume of the mixer (of 128). The FluidSynth backend turns it into
+// a synthesizer gain of volume * 1.2 / 128; at 80 (gain 0.75) our loudest
+// tune peaks near 0.6 of full scale, which leaves room for a sound effect
+// on top.
+constexpr int kMusicVolume = 80;
+
+// The SoundFont to use: the first TimGM6mb file in any of dirs, otherwise
+// the first default-GM file; each name is tried as .sf2 and then .sf3.
+// Empty when there is none. Links are followed; a dangling link, a folder or
+// an unreadable file does not count.
+QString findSoundFont(const QStringList& dirs);
+
+// The folders searched at run time (Debian's usual places).
+QStringList defaultSoundFontDirs();
+
+// Tests point the SoundFont search elsewhere; an empty list restores the
+// default folders. Takes effect the next time the device opens.
+void setSoundFontDirs(const QStringList& dirs);
+
+// Writes "zorbel: <text>" to standard error the first time key is seen in
+// this run, and nothing for later calls with the same key.
+void warnOnce(const QString& key, const QString& text);
+
+// Every warning line written so far, oldest first (for tests).
+QStringList warnings();
+
+} // namespace zorbel::audio
