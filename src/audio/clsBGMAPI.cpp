@@ -24,7 +24,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 
 #include <SDL2/SDL_mixer.h>
@@ -88,14 +87,14 @@ void clsBGMAPI::Impl::startLoad()
     if (!loader) {
         if (QCoreApplication::instance() && !wakeTarget)
             wakeTarget = std::make_unique<QObject>();
-        QPointer<QObject> target = wakeTarget.get();
+        QObject* target = wakeTarget.get();
         loader = std::make_unique<audio::MusicLoader>([target] {
-            // Runs on the worker; the target outlives the worker (Shutdown
-            // stops the worker first), so it is still there to post to.
+            // Runs on the worker. The target outlives the worker (Shutdown
+            // ends the worker before it deletes the target), and a call
+            // still queued when the target goes is dropped by Qt.
             if (target)
                 QMetaObject::invokeMethod(
-                    target.data(), [] { clsBGMAPI::instance().GetBGMStopped(); },
-                    Qt::QueuedConnection);
+                    target, [] { clsBGMAPI::instance().GetBGMStopped(); }, Qt::QueuedConnection);
         });
     }
     loadingPath = tracks.at(current - 1);

@@ -89,6 +89,7 @@ private slots:
 
     void onceOnlyStopsAtItsEnd();
     void loopingKeepsPlaying();
+    void startsWithoutWaitingForThePoll();
     void sameTrackChangesNothing();
     void stopThenPlayStartsAgain();
     void switchTakesEffectAtNextPlay();
@@ -99,7 +100,6 @@ private slots:
     void unregisteredNumbersIgnored();
     void badTrackFiles_data();
     void badTrackFiles();
-    void stoppedWhenNothingOpen();
 
     void shutdownInAnyOrder_data();
     void shutdownInAnyOrder();
@@ -410,6 +410,14 @@ void TestAudio::loopingKeepsPlaying()
     QVERIFY(Mix_VolumeMusic(-1) <= 100);
 }
 
+// The loaded track starts from the event loop, not only at the next poll.
+void TestAudio::startsWithoutWaitingForThePoll()
+{
+    clsBGMAPI::instance().BGMPlay(kLoop, false);
+    QVERIFY(!Mix_PlayingMusic());
+    QTRY_VERIFY_WITH_TIMEOUT(Mix_PlayingMusic(), 3000);
+}
+
 void TestAudio::sameTrackChangesNothing()
 {
     auto& bgm = clsBGMAPI::instance();
@@ -575,17 +583,6 @@ void TestAudio::badTrackFiles()
     bgm.BGMPlay(kLoop, false);
     bgm.WaitForLoad();
     QVERIFY(Mix_PlayingMusic());
-}
-
-void TestAudio::stoppedWhenNothingOpen()
-{
-    auto& bgm = clsBGMAPI::instance();
-    bgm.BGMStop();
-    QVERIFY(bgm.GetBGMStopped());
-    bgm.CalledByTimer();
-    bgm.BGMStop();
-    QVERIFY(bgm.GetBGMStopped());
-    QVERIFY(!Mix_PlayingMusic());
 }
 
 // ------------------------------------------------------------ shutdown
