@@ -117,6 +117,16 @@ public:
         }
     }
 
+    // Starts a real-game round at this level and stage straight away, as if
+    // the earlier stages had been passed.
+    void startStage(int level, int stage)
+    {
+        w->Zorb.LevelMax = static_cast<std::int16_t>(std::max<int>(w->Zorb.LevelMax, level));
+        w->Level = static_cast<std::int16_t>(level);
+        w->Stage = static_cast<std::int16_t>(stage);
+        w->StartRound();
+    }
+
     // Runs the result suspense to its end; returns the number of ticks.
     int finishResult()
     {

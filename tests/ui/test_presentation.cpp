@@ -93,10 +93,7 @@ private slots:
     {
         GameDriver g;
         frmMain& w = *g.w;
-        w.Zorb.LevelMax = 5;
-        w.Level = 5;
-        w.Stage = 2;
-        w.StartRound();
+        g.startStage(5, 2);
         // The player types into cells 0..2; the game then takes cell 0.
         g.type(0, '9');
         g.type(1, '8');
@@ -224,11 +221,8 @@ private slots:
     {
         GameDriver g;
         frmMain& w = *g.w;
-        w.Zorb.LevelMax = 5;
-        w.Level = 5;
-        w.Stage = 2;
         w.Zorb.BGMOn = false;
-        w.StartRound();
+        g.startStage(5, 2);
         g.playRound(passingSequence(100));
         QCOMPARE(w.cmdTry->text(), QString("Good Job!!!"));
         w.cmdTry->click();

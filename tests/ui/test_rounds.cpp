@@ -251,10 +251,7 @@ private slots:
     {
         GameDriver g;
         frmMain& w = *g.w;
-        w.Zorb.LevelMax = 5;
-        w.Level = 5;
-        w.Stage = 2;
-        w.StartRound();
+        g.startStage(5, 2);
         QCOMPARE(w.lblStage->text(), QString("THIRD stage"));
         QVERIFY(w.thirdStage->isRunning());
         QCOMPARE(g.tracks.last(), 1);
