@@ -26,11 +26,12 @@ int main(int argc, char** argv)
         zorbel::frmMain window;
         zorbel::SignalCloser closer(&window);
         window.Form_Load();
-        window.show();
-        QApplication::setQuitOnLastWindowClosed(true);
-        // A signal or the ending may have closed the window already.
-        if (window.isVisible())
+        // A signal during start-up has closed the window already.
+        if (!window.isUnloaded()) {
+            window.show();
+            QApplication::setQuitOnLastWindowClosed(true);
             status = app.exec();
+        }
     }
     zorbel::clsBGMAPI::instance().Shutdown();
     zorbel::Sound::instance().Shutdown();

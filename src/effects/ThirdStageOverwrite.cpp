@@ -3,7 +3,6 @@
 #include "effects/CellLook.h"
 #include "effects/EffectLogic.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPalette>
 #include <QWidget>
@@ -11,10 +10,18 @@
 namespace zorbel
 {
 
-ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* window,
+ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* flashLayer,
                                          bool& autoInput, QObject* parent)
-    : QObject(parent), cells_(cells), window_(window), autoInput_(autoInput)
+    : QObject(parent), cells_(cells), flashLayer_(flashLayer), autoInput_(autoInput)
 {
+    flashLayer_->setAutoFillBackground(true);
+    QPalette p = flashLayer_->palette();
+    for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(g, QPalette::Window, QColor(255, 255, 0));
+    flashLayer_->setPalette(p);
+    flashLayer_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    flashLayer_->hide();
+
     timSt3.setInterval(3000);
     connect(&timSt3, &QTimer::timeout, this, &ThirdStageOverwrite::timSt3_Timer);
     // A flash restored within the same tick would never reach the screen on
@@ -43,13 +50,15 @@ void ThirdStageOverwrite::endFlash()
 
 void ThirdStageOverwrite::setWindowYellow(bool yellow)
 {
-    QPalette p = window_->palette();
-    const QColor c =
-        yellow ? QColor(255, 255, 0) : QGuiApplication::palette().color(QPalette::Window);
-    p.setColor(QPalette::Active, QPalette::Window, c);
-    p.setColor(QPalette::Inactive, QPalette::Window, c);
-    window_->setPalette(p);
-    window_->repaint();
+    flashLayer_->lower();
+    flashLayer_->setVisible(yellow);
+    if (QWidget* window = flashLayer_->parentWidget())
+        window->repaint();
+}
+
+bool ThirdStageOverwrite::isFlashing() const
+{
+    return flashLayer_->isVisible();
 }
 
 void ThirdStageOverwrite::timSt3_Timer()

@@ -19,10 +19,15 @@ class ThirdStageOverwrite : public QObject
 {
     Q_OBJECT
 public:
-    // `window` is the widget whose background flashes; `autoInput` is the
-    // window's flag that makes the cell-change handling ignore our writes.
-    ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* window, bool& autoInput,
+    // `flashLayer` is a yellow widget lying under every control of the
+    // window, shown during the flash: the window's palette never changes, so
+    // no control is repainted with a new palette (Qt caches a pixmap per
+    // palette and would keep every one of them). `autoInput` is the window's
+    // flag that makes the cell-change handling ignore our writes.
+    ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* flashLayer, bool& autoInput,
                         QObject* parent = nullptr);
+
+    bool isFlashing() const;
 
     void start(int cellCount); // St3Cell := 0, first overwrite 3 s later
     void stop();
@@ -42,7 +47,7 @@ public:
 private:
     void setWindowYellow(bool yellow);
     QList<QLineEdit*> cells_;
-    QWidget* window_;
+    QWidget* flashLayer_;
     bool& autoInput_;
     int cellCount_ = 0;
 };

@@ -280,7 +280,11 @@ void frmMain::buildTimers()
     QList<QLineEdit*> edits = cellEdits();
     waiting = new WaitingIndicator(lblScore, this);
     flash = new TextFlash(edits, this);
-    thirdStage = new ThirdStageOverwrite(edits, this, AutoInput, this);
+    // The THIRD stage's yellow flash: a layer under every control, covering
+    // the window.
+    auto* flashLayer = new QWidget(this);
+    flashLayer->setGeometry(rect());
+    thirdStage = new ThirdStageOverwrite(edits, flashLayer, AutoInput, this);
     thirdStage->cellTaken = [this](int index, bool hadFocus) { cellTaken(index, hadFocus); };
     banner = new MessageBoard(txtMB, this);
     ending = new Ending(edits, txtMB, this);
@@ -349,6 +353,13 @@ void frmMain::Form_Load()
 
     SetupCells();
     ReturnToMenu();
+    loadComplete_ = true;
+
+    // A close asked for while loading (a signal during the splash) is carried
+    // out now that the progress has been read: it saves what was read, never
+    // the defaults over it.
+    if (closePending_)
+        close();
 }
 
 void frmMain::createCells()
@@ -378,6 +389,11 @@ void frmMain::showEvent(QShowEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (loaded_ && !loadComplete_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -391,7 +407,7 @@ void frmMain::Form_Unload()
                       &flash->timTextFlash, &banner->timMB, &ending->timEnd})
         t->stop();
     clsBGMAPI::instance().BGMStop();
-    if (loaded_)
+    if (loadComplete_)
         SaveGameData();
 }
 

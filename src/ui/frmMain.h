@@ -124,6 +124,9 @@ public:
     MessageBoard* banner = nullptr;            // timMB
     Ending* ending = nullptr;                  // timEnd
 
+    // True once the window has been closed (shutdown has run).
+    bool isUnloaded() const { return unloaded_; }
+
     // Tests run start-up without the splash's pause.
     static void setShowSplash(bool show);
 
@@ -147,6 +150,8 @@ private:
     QList<QLineEdit*> cellEdits() const;
 
     bool loaded_ = false;
+    bool loadComplete_ = false;
+    bool closePending_ = false;
     bool unloaded_ = false;
     bool centred_ = false;
 };
