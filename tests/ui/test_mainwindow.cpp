@@ -239,7 +239,6 @@ private slots:
     {
         GameDriver g;
         frmMain& w = *g.w;
-        const QString hint = w.lblInfo->text();
         w.lblInfo_Click();
         QCOMPARE(w.lblInfo->text(), frmMain::kCreditLine);
         QVERIFY(!w.Zorb.InfoOn);
@@ -251,7 +250,6 @@ private slots:
         w.lblInfo_Click();
         w.lblInfo_Click();
         QCOMPARE(w.lblInfo->text(), frmMain::InfoText(2));
-        Q_UNUSED(hint);
     }
 
     void helpMissingShowsOneError()
