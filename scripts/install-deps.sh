@@ -12,6 +12,7 @@ qt6-base-dev
 qt6-qpa-plugins
 libgl-dev
 libsdl2-mixer-dev
+libfluidsynth-dev
 libsmf-dev
 timgm6mb-soundfont
 fonts-ipafont

@@ -6,6 +6,7 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <fluidsynth.h>
 
 #include <cstdio>
 
@@ -45,11 +46,44 @@ QString sdlError()
     return QString::fromUtf8(SDL_GetError());
 }
 
+// SDL_mixer builds a new FluidSynth synthesizer for every track it loads.
+// Each one sets up FluidSynth's patch library afresh when no other
+// synthesizer exists, and that set-up leaves a few kilobytes behind every
+// time. One idle synthesizer, held for as long as the device is open, keeps
+// the library set up, so loading a track leaves nothing behind.
+fluid_settings_t* g_keeperSettings = nullptr;
+fluid_synth_t* g_keeper = nullptr;
+
+void holdSynthesizer()
+{
+    if (g_keeper)
+        return;
+    g_keeperSettings = new_fluid_settings();
+    if (!g_keeperSettings)
+        return;
+    // It never plays: keep it as small as FluidSynth allows.
+    fluid_settings_setint(g_keeperSettings, "synth.polyphony", 1);
+    fluid_settings_setint(g_keeperSettings, "synth.reverb.active", 0);
+    fluid_settings_setint(g_keeperSettings, "synth.chorus.active", 0);
+    g_keeper = new_fluid_synth(g_keeperSettings);
+}
+
+void dropSynthesizer()
+{
+    if (g_keeper)
+        delete_fluid_synth(g_keeper);
+    if (g_keeperSettings)
+        delete_fluid_settings(g_keeperSettings);
+    g_keeper = nullptr;
+    g_keeperSettings = nullptr;
+}
+
 void closeDevice()
 {
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
     Mix_CloseAudio();
+    dropSynthesizer();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     g_open = false;
@@ -104,6 +138,8 @@ bool openDevice()
                  QStringLiteral("FluidSynth cannot use %1 (%2); music is off")
                      .arg(soundFont, QString::fromUtf8(Mix_GetError())));
     }
+    if (g_midi)
+        holdSynthesizer();
     g_open = true;
     return true;
 }

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <malloc.h>
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
@@ -359,6 +361,28 @@ private slots:
         play(kOnce, false); // everything works again afterwards
         snd.PlayAsync(kBeep2, 0, 1, 0);
         QVERIFY(Mix_PlayingMusic() && Mix_Playing(0));
+    }
+
+    // Every track start loads a new FluidSynth synthesizer; none of them may
+    // leave memory behind, or a long session grows without end.
+    void trackStartsLeaveNothingBehind()
+    {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("the sanitizer's allocator keeps freed memory on purpose");
+#endif
+        auto heap = [] { return static_cast<qint64>(mallinfo2().uordblks); };
+        auto startTracks = [this](int n) {
+            for (int i = 0; i < n; ++i) {
+                play(i % 2 ? kLoop : kOnce, false);
+                bgm.BGMStop();
+            }
+        };
+        startTracks(10);
+        const qint64 before = heap();
+        startTracks(40);
+        const qint64 grown = heap() - before;
+        QVERIFY2(grown < 40 * 1024,
+                 qPrintable(QString("heap grew by %1 bytes over 40 track starts").arg(grown)));
     }
 
     // SDL would turn SIGINT and SIGTERM into an event nobody reads; the
