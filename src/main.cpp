@@ -13,7 +13,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zorbel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zorbel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("zorbel"));
     zorbel::look::applyLightStyle(app);
     QApplication::setWindowIcon(QIcon(zorbel::clsCommon::GetPath() + QStringLiteral("zorbel.png")));

@@ -23,8 +23,9 @@ bool Prompter::askYesNo(QWidget* parent, const QString& title, const QString& te
 {
     if (handler())
         return handler()(Kind::Question, title, text) == Answer::Yes;
+    // Yes first and by default, as a Yes/No box has always been.
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void Prompter::showError(QWidget* parent, const QString& title, const QString& text)

@@ -463,8 +463,9 @@ void frmMain::ReturnToMenu()
     Level = static_cast<std::int16_t>(Level - 1);
     cmdTitleLevel_Click();
     SaveGameData();
-    if (cmdTitleTry->isVisible())
-        cmdTitleTry->setFocus();
+    // No button keeps the focus: a key still held from the board must not
+    // start the next round by itself.
+    setFocus();
 }
 
 void frmMain::ShowLevelStage()
@@ -519,6 +520,8 @@ void frmMain::cmdOption_Click()
         frmOption dialog(Zorb.SoundOn, Zorb.BGMOn, Zorb.InfoOn, this);
         dialog.exec();
     }
+    if (unloaded_)
+        return; // the window was closed (a signal) while the dialog was open
     ReturnToMenu();
 }
 
@@ -584,8 +587,7 @@ void frmMain::txtAns_Change(int index)
     if (AutoInput || !IsAcceptedDigit(text)) {
         // In the real game a cell that no longer holds a digit takes the
         // 採点 button away again, so an empty cell is never scored as 0.
-        if (!AutoInput && Stage >= 0 && index < Zorb.CellCount && !CellFilled(text) &&
-            !timResult.isActive())
+        if (!AutoInput && Stage >= 0 && index < Zorb.CellCount && !CellFilled(text))
             cmdChk->setEnabled(false);
         return;
     }
@@ -808,6 +810,9 @@ void frmMain::cmdEx_Click()
 
 void frmMain::lblResultStatic_Click()
 {
+    // During the ending only the window's close box acts.
+    if (ending->isRunning())
+        return;
     if (ClearFlg && !Zorb.InfoOn) {
         picDecInfo->show();
         picDecInfo->raise();
@@ -816,6 +821,8 @@ void frmMain::lblResultStatic_Click()
 
 void frmMain::cmdDecInfoOk_Click()
 {
+    if (ending->isRunning())
+        return;
     playSound(kSoundBeep);
     picDecInfo->hide();
 }

@@ -198,6 +198,11 @@ private slots:
         QVERIFY(!w.cmdChk->isEnabled());
         g.type(29, '7');
         QVERIFY(w.cmdChk->isEnabled());
+        // Also while the result is counting: pressing 採点 again must not
+        // score an emptied cell as 0.
+        w.cmdChk->click();
+        QTest::keyClick(w.txtAns[3], Qt::Key_Delete);
+        QVERIFY(!w.cmdChk->isEnabled());
     }
 
     void pastedTextKeepsLastCharacter()

@@ -227,6 +227,10 @@ private slots:
         QCOMPARE(w.cmdTry->text(), QString("Good Job!!!"));
         w.cmdTry->click();
         QVERIFY(w.ending->isRunning());
+        // Only the close box acts now: not even the hidden details panel.
+        w.Zorb.InfoOn = false;
+        w.lblResultStatic_Click();
+        QVERIFY(!w.picDecInfo->isVisible());
         QVERIFY(!w.cmdHelp->isEnabled());
         QVERIFY(!w.cmdTry->isEnabled());
         QVERIFY(!w.cmdRetire->isEnabled());
