@@ -34,7 +34,7 @@ foreach(tune rg1 rg2 rg3 rg4 rg5 rg7 rg8 rg9)
         COMMAND sh ${PROJECT_SOURCE_DIR}/tools/abc-to-midi.sh
                 ${ZORBEL_ABC2MIDI} $<TARGET_FILE:zorbel-midi-bar-end>
                 ${source} ${output} ${ZORBEL_AUDIO_WORK_DIR}/tunes
-        DEPENDS ${source} ${PROJECT_SOURCE_DIR}/tools/abc-to-midi.sh zorbel-midi-bar-end
+        DEPENDS ${source} ${PROJECT_SOURCE_DIR}/tools/abc-to-midi.sh ${PROJECT_SOURCE_DIR}/tools/abc2midi-strict.sh zorbel-midi-bar-end
         COMMENT "Compiling tune ${tune}.mid"
         VERBATIM)
     list(APPEND ZORBEL_AUDIO_FILES ${output})
@@ -59,7 +59,7 @@ foreach(sound
                 ${ZORBEL_ABC2MIDI} ${ZORBEL_FLUIDSYNTH} ${ZORBEL_SOX} ${ZORBEL_SOUNDFONT}
                 ${source} ${output} ${length} ${fade} ${peak}
                 ${ZORBEL_AUDIO_WORK_DIR}/sounds
-        DEPENDS ${source} ${PROJECT_SOURCE_DIR}/tools/render-sound.sh
+        DEPENDS ${source} ${PROJECT_SOURCE_DIR}/tools/render-sound.sh ${PROJECT_SOURCE_DIR}/tools/abc2midi-strict.sh
         COMMENT "Rendering sound ${name}.wav"
         VERBATIM)
     list(APPEND ZORBEL_AUDIO_FILES ${output})

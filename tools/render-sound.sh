@@ -28,14 +28,7 @@ mid="$work/$stem.mid"
 raw="$work/$stem.raw.wav"
 log="$work/$stem.log"
 
-if ! "$abc2midi" "$in" -o "$mid" >"$log" 2>&1; then
-    cat "$log" >&2
-    exit 1
-fi
-if grep -E -q 'Warning|Error' "$log"; then
-    grep -E 'Warning|Error' "$log" | sed "s|^|$in: |" >&2
-    exit 1
-fi
+sh "$(dirname "$0")/abc2midi-strict.sh" "$abc2midi" "$in" "$mid" "$log"
 
 "$fluidsynth" -n -i -q -F "$raw" -T wav -O s16 -r 44100 "$soundfont" "$mid" >"$log" 2>&1 || {
     cat "$log" >&2

@@ -1,7 +1,8 @@
 #include "effects/CellLook.h"
 
+#include "effects/Palette.h"
+
 #include <QLineEdit>
-#include <QPalette>
 
 namespace zorbel::cells
 {
@@ -10,20 +11,12 @@ namespace zorbel::cells
 // its look instead of the style's greyed-out one.
 void setTextColour(QLineEdit* cell, const QColor& c)
 {
-    QPalette p = cell->palette();
-    for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(g, QPalette::Text, c);
-    cell->setPalette(p);
+    setColour(cell, {QPalette::Text}, c);
 }
 
 void setBackground(QLineEdit* cell, const QColor& c)
 {
-    QPalette p = cell->palette();
-    for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(g, QPalette::Base, c);
-        p.setColor(g, QPalette::Window, c);
-    }
-    cell->setPalette(p);
+    setColour(cell, {QPalette::Base, QPalette::Window}, c);
 }
 
 void setBold(QLineEdit* cell, bool bold)

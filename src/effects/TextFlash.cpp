@@ -30,7 +30,7 @@ void TextFlash::start(int index)
 {
     if (FlashCount > 0)
         settleCell(FlashCell);
-    timTextFlash.start(40);
+    timTextFlash.start();
     FlashCell = index;
     FlashCount = 9;
     if (index >= 0 && index < cells_.size()) {

@@ -2,9 +2,9 @@
 
 #include "effects/CellLook.h"
 #include "effects/EffectLogic.h"
+#include "effects/Palette.h"
 
 #include <QLineEdit>
-#include <QPalette>
 #include <QWidget>
 
 namespace zorbel
@@ -15,10 +15,7 @@ ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget
     : QObject(parent), cells_(cells), flashLayer_(flashLayer), autoInput_(autoInput)
 {
     flashLayer_->setAutoFillBackground(true);
-    QPalette p = flashLayer_->palette();
-    for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(g, QPalette::Window, QColor(255, 255, 0));
-    flashLayer_->setPalette(p);
+    setColour(flashLayer_, {QPalette::Window}, QColor(255, 255, 0));
     flashLayer_->setAttribute(Qt::WA_TransparentForMouseEvents);
     flashLayer_->hide();
 

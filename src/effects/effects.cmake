@@ -1,4 +1,5 @@
 list(APPEND ZORBEL_EFFECT_SOURCES
+    Palette.cpp Palette.h
     CellLook.cpp CellLook.h
     WaitingIndicator.cpp WaitingIndicator.h
     TextFlash.cpp TextFlash.h

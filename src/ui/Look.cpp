@@ -1,5 +1,7 @@
 #include "ui/Look.h"
 
+#include "effects/Palette.h"
+
 #include <QApplication>
 #include <QPalette>
 #include <QStyleFactory>
@@ -87,23 +89,12 @@ void applyLightStyle(QApplication& app)
 
 void setTextColor(QWidget* w, const QColor& c)
 {
-    QPalette p = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::WindowText, c);
-        p.setColor(group, QPalette::Text, c);
-        p.setColor(group, QPalette::ButtonText, c);
-    }
-    w->setPalette(p);
+    setColour(w, {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}, c);
 }
 
 void setBackground(QWidget* w, const QColor& c)
 {
-    QPalette p = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::Window, c);
-        p.setColor(group, QPalette::Base, c);
-    }
-    w->setPalette(p);
+    setColour(w, {QPalette::Window, QPalette::Base}, c);
     w->setAutoFillBackground(true);
 }
 

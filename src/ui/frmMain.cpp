@@ -7,6 +7,7 @@
 #include "effects/Demonstration.h"
 #include "effects/Ending.h"
 #include "effects/MessageBoard.h"
+#include "effects/Palette.h"
 #include "effects/TextFlash.h"
 #include "effects/ThirdStageOverwrite.h"
 #include "effects/WaitingIndicator.h"
@@ -24,7 +25,6 @@
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -56,8 +56,6 @@ const char* const kSoundFiles[4] = {"fanfale1.wav", "buzzer1.wav", "drums2.wav",
 const char* const kTrackFiles[8] = {"rg1.mid", "rg2.mid", "rg3.mid", "rg4.mid",
                                     "rg5.mid", "rg7.mid", "rg8.mid", "rg9.mid"};
 
-constexpr int kSoundPass = 1;
-constexpr int kSoundFail = 2;
 constexpr int kSoundDrums = 3;
 constexpr int kSoundBeep = 4;
 constexpr int kTrackMenu = 7;
@@ -250,14 +248,8 @@ void frmMain::buildOverlays()
     txtDecInfo->setFont(look::font(Face::PGothic, 8.25));
     txtDecInfo->setReadOnly(true);
     txtDecInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    {
-        QPalette p = txtDecInfo->palette();
-        for (auto g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            p.setColor(g, QPalette::Base, Qt::white);
-            p.setColor(g, QPalette::Text, look::vbColor(0x00004040));
-        }
-        txtDecInfo->setPalette(p);
-    }
+    setColour(txtDecInfo, {QPalette::Base}, Qt::white);
+    setColour(txtDecInfo, {QPalette::Text}, look::vbColor(0x00004040));
     cmdDecInfoOk = makeButton(picDecInfo, QStringLiteral("Ok"), look::font(Face::Default, 9), 240,
                               2160, 1095, 255);
     connect(cmdDecInfoOk, &QPushButton::clicked, this, &frmMain::cmdDecInfoOk_Click);
@@ -611,7 +603,7 @@ void frmMain::cellTaken(int index, bool hadFocus)
     // focus moves on to the next free cell.
     if (flash->FlashCount > 0 && flash->FlashCell == index)
         flash->settle();
-    if (hadFocus || !focusWidget() || focusWidget() == txtAns.value(index))
+    if (hadFocus || !focusWidget())
         focusNextFreeCell(index + 1);
 }
 
