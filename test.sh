@@ -1,16 +1,18 @@
 #!/bin/sh
 # Installs what is missing, builds Zorbel and runs every test.
 #   ./test.sh             normal build in build/
-#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   ./test.sh --sanitize  AddressSanitizer, UndefinedBehaviorSanitizer and
+#                         LeakSanitizer build in build-sanitize/
+# Under CI (CI=true) compiler warnings are errors.
 set -eu
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
 dir=build
-opts=""
+opts="-DZORBEL_WERROR=${CI:-false}"
 if [ "${1:-}" = "--sanitize" ]; then
     dir=build-sanitize
-    opts="-DZORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+    opts="$opts -DZORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
     export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi

@@ -22,7 +22,7 @@ timer_ticks=${BENCH_TIMER_TICKS:-120}
 rounds=${BENCH_ROUNDS:-100}
 score_lines=1000000
 
-./scripts/build.sh "$build" || exit 1
+./scripts/build.sh "$build" -DZORBEL_BENCH=ON || exit 1
 bin="$root/$build/bench"
 for p in bench_game bare_window bench_startup bench_digits bench_score; do
     if [ ! -x "$bin/$p" ]; then
