@@ -21,6 +21,9 @@ fluidsynth
 sox
 librsvg2-bin
 desktop-file-utils
+qt6-translations-l10n
+nodejs
+chromium
 "
 
 missing=""
