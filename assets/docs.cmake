@@ -2,11 +2,15 @@
 #
 # Build: the help page and the files it uses are copied into html/ beside
 # the program, and the icon is rendered from its SVG into zorbel.png
-# (256 x 256) and zorbel-32.png (32 x 32), also beside the program.
-# Install: the program folder's html/ and icon PNGs go with the program,
-# the desktop entry and the icons go where desktops look for them.
+# (256 x 256, the window icon) beside the program, and into the sizes of the
+# hicolor icon theme under icons/.
+# Install: the program folder's html/ and zorbel.png go with the program,
+# the desktop entry and the icons go where desktops look for them, under
+# the application's reverse-DNS id.
 
 include(GNUInstallDirs)
+
+set(ZORBEL_APP_ID io.github.zorbel.Zorbel)
 
 find_program(ZORBEL_RSVG_CONVERT rsvg-convert REQUIRED)
 
@@ -38,16 +42,15 @@ add_custom_command(
 list(APPEND ZORBEL_HTML_OUTPUTS ${ZORBEL_HTML_OUT}/zorbel.svg)
 
 # Icon PNGs, rendered at their exact sizes rather than scaled from one
-# bitmap, so the small one stays sharp.
+# bitmap, so the small ones stay sharp.
+set(ZORBEL_ICON_DIR ${CMAKE_CURRENT_BINARY_DIR}/icons)
+set(ZORBEL_ICON_SIZES 32 48 64 128 256)
 set(ZORBEL_ICON_PNGS "")
-foreach(size 256 32)
-    if(size EQUAL 256)
-        set(png ${ZORBEL_PROGRAM_DIR}/zorbel.png)
-    else()
-        set(png ${ZORBEL_PROGRAM_DIR}/zorbel-${size}.png)
-    endif()
+foreach(size IN LISTS ZORBEL_ICON_SIZES)
+    set(png ${ZORBEL_ICON_DIR}/${size}/${ZORBEL_APP_ID}.png)
     add_custom_command(
         OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORBEL_ICON_DIR}/${size}
         COMMAND ${ZORBEL_RSVG_CONVERT} --width=${size} --height=${size} --format=png
                 --output=${png} ${ZORBEL_ICON_SVG}
         DEPENDS ${ZORBEL_ICON_SVG}
@@ -55,31 +58,40 @@ foreach(size 256 32)
         VERBATIM)
     list(APPEND ZORBEL_ICON_PNGS ${png})
 endforeach()
+set(ZORBEL_WINDOW_ICON ${ZORBEL_PROGRAM_DIR}/zorbel.png)
+add_custom_command(
+    OUTPUT ${ZORBEL_WINDOW_ICON}
+    COMMAND ${CMAKE_COMMAND} -E copy ${ZORBEL_ICON_DIR}/256/${ZORBEL_APP_ID}.png ${ZORBEL_WINDOW_ICON}
+    DEPENDS ${ZORBEL_ICON_DIR}/256/${ZORBEL_APP_ID}.png
+    COMMENT "Copying the window icon"
+    VERBATIM)
 
+set(ZORBEL_DESKTOP_FILE ${ZORBEL_DOC_SRC}/${ZORBEL_APP_ID}.desktop)
 add_custom_target(zorbel_doc_assets ALL
-    DEPENDS ${ZORBEL_HTML_OUTPUTS} ${ZORBEL_ICON_PNGS}
-    SOURCES ${ZORBEL_HTML_FILES} ${ZORBEL_ICON_SVG} ${ZORBEL_DOC_SRC}/zorbel.desktop)
+    DEPENDS ${ZORBEL_HTML_OUTPUTS} ${ZORBEL_ICON_PNGS} ${ZORBEL_WINDOW_ICON}
+    SOURCES ${ZORBEL_HTML_FILES} ${ZORBEL_ICON_SVG} ${ZORBEL_DESKTOP_FILE})
 
 # Installation. The component lets a packager (or a test) install just
 # these files: cmake --install <build> --component zorbel_docs.
-set(ZORBEL_DOC_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/zorbel)
+# The program folder is <prefix>/lib/zorbel on every system, never the
+# multiarch library folder: the game is not a library.
+set(ZORBEL_DOC_INSTALL_DIR lib/zorbel)
 install(DIRECTORY ${ZORBEL_HTML_OUT}
         DESTINATION ${ZORBEL_DOC_INSTALL_DIR}
         COMPONENT zorbel_docs)
-install(FILES ${ZORBEL_ICON_PNGS}
+install(FILES ${ZORBEL_WINDOW_ICON}
         DESTINATION ${ZORBEL_DOC_INSTALL_DIR}
         COMPONENT zorbel_docs)
-install(FILES ${ZORBEL_DOC_SRC}/zorbel.desktop
+install(FILES ${ZORBEL_DESKTOP_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         COMPONENT zorbel_docs)
 set(ZORBEL_HICOLOR ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-install(FILES ${ZORBEL_PROGRAM_DIR}/zorbel.png
-        DESTINATION ${ZORBEL_HICOLOR}/256x256/apps
-        COMPONENT zorbel_docs)
-install(FILES ${ZORBEL_PROGRAM_DIR}/zorbel-32.png
-        DESTINATION ${ZORBEL_HICOLOR}/32x32/apps
-        RENAME zorbel.png
-        COMPONENT zorbel_docs)
+foreach(size IN LISTS ZORBEL_ICON_SIZES)
+    install(FILES ${ZORBEL_ICON_DIR}/${size}/${ZORBEL_APP_ID}.png
+            DESTINATION ${ZORBEL_HICOLOR}/${size}x${size}/apps
+            COMPONENT zorbel_docs)
+endforeach()
 install(FILES ${ZORBEL_ICON_SVG}
         DESTINATION ${ZORBEL_HICOLOR}/scalable/apps
+        RENAME ${ZORBEL_APP_ID}.svg
         COMPONENT zorbel_docs)
