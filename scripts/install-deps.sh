@@ -24,6 +24,11 @@ desktop-file-utils
 qt6-translations-l10n
 nodejs
 chromium
+scdoc
+dpkg-dev
+file
+appstream
+lintian
 "
 
 missing=""

@@ -2,27 +2,46 @@
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
 #include "common/clsCommon.h"
-#include "ui/Look.h"
+#include "effects/Look.h"
+#include "settings/INI.h"
+#include "ui/Prompter.h"
 #include "ui/SignalCloser.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 #include <QIcon>
 
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("zorbel %s\n", ZORBEL_VERSION);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 2;
+    }
+    // A closed standard output or error loses the messages, never the game:
+    // a write to a closed pipe fails with EPIPE instead of ending us.
+    std::signal(SIGPIPE, SIG_IGN);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zorbel"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("zorbel"));
+    QApplication::setApplicationVersion(QStringLiteral(ZORBEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorbel.Zorbel"));
+    zorbel::installQtJapanese(app);
     zorbel::look::applyLightStyle(app);
     QApplication::setWindowIcon(QIcon(zorbel::clsCommon::GetPath() + QStringLiteral("zorbel.png")));
 
     // The splash closes before the main window shows; that must not end
     // the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    zorbel::Sound sound;
+    zorbel::clsBGMAPI music;
+    zorbel::DesktopPrompter prompter;
     int status = 0;
     {
-        zorbel::frmMain window;
+        zorbel::frmMain window({sound, music, prompter, zorbel::INI::instance()});
         zorbel::SignalCloser closer(&window);
         window.Form_Load();
         // A signal during start-up has closed the window already.
@@ -32,7 +51,7 @@ int main(int argc, char** argv)
             status = app.exec();
         }
     }
-    zorbel::clsBGMAPI::instance().Shutdown();
-    zorbel::Sound::instance().Shutdown();
+    music.Shutdown();
+    sound.Shutdown();
     return status;
 }

@@ -1,6 +1,6 @@
 #include "effects/CellLook.h"
 
-#include "effects/Palette.h"
+#include "effects/Look.h"
 
 #include <QLineEdit>
 
@@ -11,12 +11,12 @@ namespace zorbel::cells
 // its look instead of the style's greyed-out one.
 void setTextColour(QLineEdit* cell, const QColor& c)
 {
-    setColour(cell, {QPalette::Text}, c);
+    look::setColour(cell, {QPalette::Text}, c);
 }
 
 void setBackground(QLineEdit* cell, const QColor& c)
 {
-    setColour(cell, {QPalette::Base, QPalette::Window}, c);
+    look::setColour(cell, {QPalette::Base, QPalette::Window}, c);
 }
 
 void setBold(QLineEdit* cell, bool bold)

@@ -3,16 +3,17 @@
 #include "game/Random.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace zorbel
 {
 
-void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count, bool& autoInput)
+void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count)
 {
-    autoInput = true;
-    for (int i = 0; i < count && i < cells.size(); ++i)
+    for (int i = 0; i < count && i < cells.size(); ++i) {
+        const QSignalBlocker notTyped(cells[i]);
         cells[i]->setText(QString(QChar(u'0' + Rnd::Digit())));
-    autoInput = false;
+    }
 }
 
 } // namespace zorbel

@@ -10,7 +10,7 @@ namespace zorbel
 {
 
 // Writes one random digit into each of cells 0..count-1, in index order,
-// with `autoInput` set so the cell-change handling ignores the writes.
-void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count, bool& autoInput);
+// with each cell's signals blocked so the writes are not taken as typing.
+void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count);
 
 } // namespace zorbel

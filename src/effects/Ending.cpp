@@ -1,6 +1,7 @@
 #include "effects/Ending.h"
 
 #include "effects/EffectLogic.h"
+#include "effects/Look.h"
 #include "effects/MessageBoard.h"
 
 #include <QLineEdit>
@@ -8,10 +9,6 @@
 namespace zorbel
 {
 
-namespace
-{
-constexpr int kTwipsPerPixel = 15;
-}
 
 Ending::Ending(const QList<QLineEdit*>& cells, MessageBoardBox* box, QObject* parent)
     : QObject(parent), cells_(cells), box_(box)
@@ -21,8 +18,9 @@ Ending::Ending(const QList<QLineEdit*>& cells, MessageBoardBox* box, QObject* pa
     connect(&timEnd, &QTimer::timeout, this, &Ending::timEnd_Timer);
 }
 
-void Ending::start()
+void Ending::start(bool musicOn)
 {
+    musicOn_ = musicOn;
     timEnd.start();
 }
 
@@ -36,7 +34,7 @@ void Ending::timEnd_Timer()
         if (step.cell >= 0 && step.cell < cells_.size()) {
             QLineEdit* cell = cells_[step.cell];
             if (!step.hidden) {
-                cell->move(step.x / kTwipsPerPixel, step.y / kTwipsPerPixel);
+                cell->move(look::px(step.x), look::px(step.y));
                 cell->setText(QString());
                 cell->setEnabled(false);
                 cell->show();
@@ -54,19 +52,18 @@ void Ending::timEnd_Timer()
         box_->show();
         box_->raise();
         if (t >= kEndingCloseTick) {
-            if (musicOn && musicOn()) {
-                if (setQuitPending)
-                    setQuitPending();
+            if (musicOn_) {
+                emit quitWhenMusicEnds();
                 // A tune that never reports its end must not keep the game
                 // open for ever.
                 farewellWait += 1;
-                if (farewellWait > kMaxWaitTicks && closeWindow) {
+                if (farewellWait > kMaxWaitTicks) {
                     timEnd.stop();
-                    closeWindow();
+                    emit closeRequested();
                 }
-            } else if (closeWindow) {
+            } else {
                 timEnd.stop();
-                closeWindow();
+                emit closeRequested();
             }
         }
     }

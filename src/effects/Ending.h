@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-
 class QLineEdit;
 
 namespace zorbel
@@ -22,29 +20,32 @@ class Ending : public QObject
 public:
     Ending(const QList<QLineEdit*>& cells, MessageBoardBox* box, QObject* parent = nullptr);
 
-    void start();
+    // With the music on, the game closes when the ending's tune stops;
+    // otherwise as soon as the farewell has shown.
+    void start(bool musicOn);
+    void stop() { timEnd.stop(); }
     bool isRunning() const { return timEnd.isActive(); }
-
-    void timEnd_Timer(); // one tick; tests call it directly
-
-    // Asked on the closing tick and after: is background music on?
-    std::function<bool()> musicOn;
-    // Music on: the window closes when the tune is reported stopped.
-    std::function<void()> setQuitPending;
-    // Closes the main window the normal way (so progress is saved).
-    std::function<void()> closeWindow;
-
-    int EndTick = 0;      // never reset; wraps by 8 past the closing tick
-    int farewellWait = 0; // ticks waited for the tune past the closing tick
-    QTimer timEnd;
 
     // With music on, the game closes at the latest this many ticks (60 s)
     // after the closing tick, even if the tune never reports its end.
     static constexpr int kMaxWaitTicks = 1000;
 
+public slots:
+    void timEnd_Timer(); // one tick
+
+signals:
+    // The farewell has shown: close when the tune reports its end.
+    void quitWhenMusicEnds();
+    // Close the main window now, the normal way (so progress is saved).
+    void closeRequested();
+
 private:
     QList<QLineEdit*> cells_;
     MessageBoardBox* box_;
+    bool musicOn_ = false;
+    int EndTick = 0;      // never reset; wraps by 8 past the closing tick
+    int farewellWait = 0; // ticks waited for the tune past the closing tick
+    QTimer timEnd;
 };
 
 } // namespace zorbel

@@ -1,6 +1,4 @@
-#include "ui/Look.h"
-
-#include "effects/Palette.h"
+#include "effects/Look.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -96,6 +94,15 @@ void setBackground(QWidget* w, const QColor& c)
 {
     setColour(w, {QPalette::Window, QPalette::Base}, c);
     w->setAutoFillBackground(true);
+}
+
+void setColour(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c)
+{
+    QPalette p = w->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (QPalette::ColorRole role : roles)
+            p.setColor(group, role, c);
+    w->setPalette(p);
 }
 
 } // namespace zorbel::look

@@ -1,11 +1,14 @@
-// Shared look of the game's windows: positions in twips, the design's
-// fonts and colours, and the light palette every window uses.
+// Shared look of the game's windows and effects: positions in twips, the
+// design's fonts and colours, and the light palette every window uses.
 #pragma once
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
 #include <QString>
+
+#include <initializer_list>
 
 class QApplication;
 class QWidget;
@@ -56,5 +59,10 @@ void applyLightStyle(QApplication& app);
 void setTextColor(QWidget* w, const QColor& c);
 // Sets the background colour of a widget (and makes it paint it).
 void setBackground(QWidget* w, const QColor& c);
+
+// Sets a colour in every colour group of a widget's palette, so a disabled
+// or inactive widget keeps the design's colours instead of the style's
+// greyed-out ones.
+void setColour(QWidget* w, std::initializer_list<QPalette::ColorRole> roles, const QColor& c);
 
 } // namespace zorbel::look

@@ -45,14 +45,14 @@ public:
     void stop();           // timer off, box hidden
     bool isRunning() const { return timMB.isActive(); }
 
-    void timMB_Timer(); // one tick; tests call it directly
-
-    int MBTick = 0;
-    QTimer timMB;
+public slots:
+    void timMB_Timer(); // one tick
 
 private:
     MessageBoardBox* box_;
     int stage_ = 0;
+    int MBTick = 0;
+    QTimer timMB;
 };
 
 } // namespace zorbel

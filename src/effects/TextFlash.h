@@ -25,17 +25,21 @@ public:
     // Forgets the running flash without touching any cell (a new round
     // repaints every cell itself).
     void cancel();
+    void stop() { settle(); }
     bool isRunning() const { return timTextFlash.isActive(); }
+    // True while cell `index` is the one flashing.
+    bool isFlashing(int index) const { return FlashCount > 0 && FlashCell == index; }
 
-    void timTextFlash_Timer(); // one tick; tests call it directly
-
-    int FlashCell = 0;
-    int FlashCount = 0; // 9 when a flash starts, 0 when none runs
-    QTimer timTextFlash;
+public slots:
+    void timTextFlash_Timer(); // one tick
 
 private:
     void settleCell(int index);
+
     QList<QLineEdit*> cells_;
+    int FlashCell = 0;
+    int FlashCount = 0; // 9 when a flash starts, 0 when none runs
+    QTimer timTextFlash;
 };
 
 } // namespace zorbel

@@ -2,20 +2,21 @@
 
 #include "effects/CellLook.h"
 #include "effects/EffectLogic.h"
-#include "effects/Palette.h"
+#include "effects/Look.h"
 
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QWidget>
 
 namespace zorbel
 {
 
 ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* flashLayer,
-                                         bool& autoInput, QObject* parent)
-    : QObject(parent), cells_(cells), flashLayer_(flashLayer), autoInput_(autoInput)
+                                         QObject* parent)
+    : QObject(parent), cells_(cells), flashLayer_(flashLayer)
 {
     flashLayer_->setAutoFillBackground(true);
-    setColour(flashLayer_, {QPalette::Window}, QColor(255, 255, 0));
+    look::setColour(flashLayer_, {QPalette::Window}, QColor(255, 255, 0));
     flashLayer_->setAttribute(Qt::WA_TransparentForMouseEvents);
     flashLayer_->hide();
 
@@ -67,20 +68,20 @@ void ThirdStageOverwrite::timSt3_Timer()
     setWindowYellow(true);
     flashOff.start();
 
-    autoInput_ = true;
     QLineEdit* cell = cells_[St3Cell];
-    cell->setText(QString(QChar::fromLatin1(St3Digit(St3Cell))));
+    {
+        const QSignalBlocker notTyped(cell);
+        cell->setText(QString(QChar::fromLatin1(St3Digit(St3Cell))));
+    }
     cells::setBackground(cell, cells::kFixedBackground);
     const int taken = St3Cell;
     const bool hadFocus = cell->hasFocus();
     cell->setEnabled(false);
-    autoInput_ = false;
 
     St3Cell += 1;
     if (St3Finished(St3Cell, cellCount_))
         timSt3.stop();
-    if (cellTaken)
-        cellTaken(taken, hadFocus);
+    emit cellTaken(taken, hadFocus);
 }
 
 } // namespace zorbel

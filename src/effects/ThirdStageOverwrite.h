@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-
 class QLineEdit;
 class QWidget;
 
@@ -22,34 +20,34 @@ public:
     // `flashLayer` is a yellow widget lying under every control of the
     // window, shown during the flash: the window's palette never changes, so
     // no control is repainted with a new palette (Qt caches a pixmap per
-    // palette and would keep every one of them). `autoInput` is the window's
-    // flag that makes the cell-change handling ignore our writes.
-    ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* flashLayer, bool& autoInput,
+    // palette and would keep every one of them). The digit written into a
+    // cell is not a player's input: the cell's signals are blocked meanwhile.
+    ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget* flashLayer,
                         QObject* parent = nullptr);
 
     bool isFlashing() const;
-
     void start(int cellCount); // St3Cell := 0, first overwrite 3 s later
     void stop();
     bool isRunning() const { return timSt3.isActive(); }
 
-    void timSt3_Timer(); // one tick; tests call it directly
+public slots:
+    void timSt3_Timer(); // one overwrite
     void endFlash();     // the window's background back to normal
 
-    // Called after a cell has been taken, with its index and whether it had
-    // the focus (the window then moves the focus to the next free cell).
-    std::function<void(int index, bool hadFocus)> cellTaken;
-
-    int St3Cell = 0;
-    QTimer timSt3;
-    QTimer flashOff; // ends the yellow flash about 80 ms later
+signals:
+    // A cell has been taken; `hadFocus` says whether it had the focus (the
+    // window then moves the focus on to the next free cell).
+    void cellTaken(int index, bool hadFocus);
 
 private:
     void setWindowYellow(bool yellow);
+
     QList<QLineEdit*> cells_;
     QWidget* flashLayer_;
-    bool& autoInput_;
     int cellCount_ = 0;
+    int St3Cell = 0;
+    QTimer timSt3;
+    QTimer flashOff; // ends the yellow flash about 80 ms later
 };
 
 } // namespace zorbel

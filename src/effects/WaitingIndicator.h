@@ -20,13 +20,13 @@ public:
     void stop();
     bool isRunning() const { return timSCAction.isActive(); }
 
-    void timSCAction_Timer(); // one tick; tests call it directly
-
-    int SCTick = 0; // 0..99, never reset
-    QTimer timSCAction;
+public slots:
+    void timSCAction_Timer(); // one step
 
 private:
     QLabel* lblScore_;
+    int SCTick = 0; // 0..99, never reset
+    QTimer timSCAction;
 };
 
 } // namespace zorbel

@@ -2,7 +2,7 @@
 
 #include "effects/CellLook.h"
 #include "game/CellRules.h"
-#include "ui/Look.h"
+#include "effects/Look.h"
 
 #include <QKeyEvent>
 

@@ -1,40 +1,50 @@
 #include "ui/Prompter.h"
 
+#include "common/clsCommon.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
+#include <QUrl>
 
 namespace zorbel
 {
 
-namespace
+bool DesktopPrompter::askYesNo(QWidget* parent, const QString& title, const QString& text)
 {
-Prompter::Handler& handler()
-{
-    static Prompter::Handler h;
-    return h;
-}
-} // namespace
-
-void Prompter::setHandler(Handler h)
-{
-    handler() = std::move(h);
-}
-
-bool Prompter::askYesNo(QWidget* parent, const QString& title, const QString& text)
-{
-    if (handler())
-        return handler()(Kind::Question, title, text) == Answer::Yes;
-    // Yes first and by default, as a Yes/No box has always been.
+    // Yes first and by default, as a Yes/No box has always been; Esc is No.
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void Prompter::showError(QWidget* parent, const QString& title, const QString& text)
+void DesktopPrompter::showError(QWidget* parent, const QString& title, const QString& text)
 {
-    if (handler()) {
-        handler()(Kind::Error, title, text);
-        return;
-    }
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+int DesktopPrompter::ShellExe(const QString& path, const QString& fragment)
+{
+    if (fragment.isEmpty())
+        return clsCommon::ShellExe(path);
+    if (!QFileInfo::exists(path))
+        return clsCommon::kFileNotFound;
+    QUrl url = QUrl::fromLocalFile(path);
+    url.setFragment(fragment);
+    return QDesktopServices::openUrl(url) ? clsCommon::kShellOk : clsCommon::kNoAssociation;
+}
+
+bool installQtJapanese(QCoreApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 } // namespace zorbel

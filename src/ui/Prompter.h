@@ -1,10 +1,11 @@
-// The one seam for modal questions and messages, so tests can answer them.
+// What the windows ask of the desktop: modal questions and messages, and
+// opening the help page. The game hands in DesktopPrompter; tests hand in
+// a fake that answers.
 #pragma once
 
 #include <QString>
 
-#include <functional>
-
+class QCoreApplication;
 class QWidget;
 
 namespace zorbel
@@ -13,17 +14,28 @@ namespace zorbel
 class Prompter
 {
 public:
-    enum class Kind { Question, Error };
-    enum class Answer { Yes, No, Ok };
-
-    // Asks a Yes/No question (question icon) and returns the answer.
-    static bool askYesNo(QWidget* parent, const QString& title, const QString& text);
-    // Shows an error box (stop icon) with a single OK button.
-    static void showError(QWidget* parent, const QString& title, const QString& text);
-
-    // Tests install a handler that answers instead of a real message box.
-    using Handler = std::function<Answer(Kind, const QString& title, const QString& text)>;
-    static void setHandler(Handler handler);
+    virtual ~Prompter() = default;
+    // A Yes/No question (question icon); Yes is the default, Esc answers No.
+    virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // An error box (stop icon) with a single OK button.
+    virtual void showError(QWidget* parent, const QString& title, const QString& text) = 0;
+    // Opens a file with the desktop's handler, with an optional URL
+    // fragment; above 32 is success (as clsCommon::ShellExe).
+    virtual int ShellExe(const QString& path, const QString& fragment) = 0;
 };
+
+// The real thing: Qt's message boxes and the desktop's file handler.
+class DesktopPrompter final : public Prompter
+{
+public:
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    void showError(QWidget* parent, const QString& title, const QString& text) override;
+    int ShellExe(const QString& path, const QString& fragment) override;
+};
+
+// Loads Qt's own Japanese texts for its standard buttons (はい, いいえ ...),
+// so the message boxes speak the game's language. False when Qt's
+// translation is not installed; the buttons then stay in English.
+bool installQtJapanese(QCoreApplication& app);
 
 } // namespace zorbel

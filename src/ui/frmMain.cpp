@@ -1,25 +1,22 @@
 #include "ui/frmMain.h"
 
-#include "audio/Sound.h"
-#include "audio/clsBGMAPI.h"
+#include "audio/AudioInterfaces.h"
 #include "common/clsCommon.h"
 #include "effects/CellLook.h"
 #include "effects/Demonstration.h"
 #include "effects/Ending.h"
+#include "effects/Look.h"
 #include "effects/MessageBoard.h"
-#include "effects/Palette.h"
 #include "effects/TextFlash.h"
 #include "effects/ThirdStageOverwrite.h"
 #include "effects/WaitingIndicator.h"
 #include "game/CellRules.h"
-#include "game/Random.h"
-#include "game/RoundRules.h"
 #include "settings/GameData.h"
 #include "settings/INI.h"
 #include "ui/AnswerCell.h"
 #include "ui/ClickLabel.h"
-#include "ui/Look.h"
 #include "ui/Prompter.h"
+#include "ui/RoundFlow.h"
 #include "ui/frmOption.h"
 #include "ui/frmTitle.h"
 
@@ -38,8 +35,6 @@ using look::place;
 
 namespace
 {
-
-bool g_showSplash = true;
 
 const char* const kHints[8] = {
     "初めは練習を選んでお手本を見るのが良いでしょう。",
@@ -61,9 +56,14 @@ constexpr int kSoundBeep = 4;
 constexpr int kTrackMenu = 7;
 constexpr int kTrackEnding = 8;
 
-void playSound(int n)
+// The credit line shown when the hints are switched off.
+const QString kCreditLine = QStringLiteral("Zorbel ver1.01  ―  乱数になりきるゲーム");
+
+QString InfoText(int n)
 {
-    Sound::instance().PlayAsync(static_cast<std::int16_t>(n), 0, 1, 0);
+    if (n < 1 || n > 8)
+        return QString();
+    return QString::fromUtf8(kHints[n - 1]);
 }
 
 // Three digits with leading zeros, as the "000" pattern writes them.
@@ -104,22 +104,21 @@ QFrame* makeLine(QWidget* parent, int x1, int y, int x2)
 
 } // namespace
 
-const QString frmMain::kCreditLine = QStringLiteral("Zorbel ver1.01  ―  乱数になりきるゲーム");
-
-QString frmMain::InfoText(int n)
+frmMain::frmMain(const Services& services, QWidget* parent)
+    : QWidget(parent), sound_(services.sound), music_(services.music),
+      prompter_(services.prompter), settings_(services.settings),
+      showSplash_(services.showSplash)
 {
-    if (n < 1 || n > 8)
-        return QString();
-    return QString::fromUtf8(kHints[n - 1]);
-}
+    flow_ = new RoundFlow(this);
+    flow_->setObjectName(QStringLiteral("flow"));
+    connect(flow_, &RoundFlow::countText, this,
+            [this](const QString& text) { setCaption(lblScore, text); });
+    // Whatever cuts a count short shows "点です" again, as its end would.
+    connect(flow_, &RoundFlow::countStopped, this, [this] { lblResultStatic[1]->show(); });
+    connect(flow_, &RoundFlow::resultReady, this, &frmMain::showResult);
+    // Progress is on disk as soon as it changes.
+    connect(flow_, &RoundFlow::progressChanged, this, &frmMain::SaveGameData);
 
-void frmMain::setShowSplash(bool show)
-{
-    g_showSplash = show;
-}
-
-frmMain::frmMain(QWidget* parent) : QWidget(parent)
-{
     setWindowTitle(QStringLiteral("Zorbel ver1.01"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -131,7 +130,26 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent)
     buildBoard();
     buildResultColumn();
     buildOverlays();
-    buildTimers();
+    buildEffects();
+
+    // Names for every control, so the game can be driven from outside the
+    // way a player does (tests, accessibility tools).
+    const std::pair<QObject*, const char*> names[] = {
+        {lblTitleLevel, "lblTitleLevel"}, {lblTitleStage, "lblTitleStage"},
+        {lblTitleRDMax, "lblTitleRDMax"}, {lblTitleMaxScore, "lblTitleMaxScore"},
+        {cmdTitlePractice, "cmdTitlePractice"}, {cmdTitleTry, "cmdTitleTry"},
+        {cmdTitleLevel, "cmdTitleLevel"}, {cmdTitleHelp, "cmdTitleHelp"},
+        {cmdOption, "cmdOption"}, {picMain, "picMain"}, {lblLevel, "lblLevel"},
+        {lblStage, "lblStage"}, {lblOkNo, "lblOkNo"}, {cmdHelp, "cmdHelp"},
+        {lblResultStatic[0], "lblResultStatic0"}, {lblResultStatic[1], "lblResultStatic1"},
+        {lblScore, "lblScore"}, {cmdChk, "cmdChk"}, {cmdTry, "cmdTry"},
+        {cmdRetire, "cmdRetire"}, {cmdEx, "cmdEx"}, {picDecInfo, "picDecInfo"},
+        {txtDecInfo, "txtDecInfo"}, {cmdDecInfoOk, "cmdDecInfoOk"}, {txtMB, "txtMB"},
+        {lblInfo, "lblInfo"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < txtAns.size(); ++i)
+        txtAns[i]->setObjectName(QStringLiteral("txtAns%1").arg(i));
 }
 
 frmMain::~frmMain() = default;
@@ -168,7 +186,7 @@ void frmMain::buildTitleArea()
     connect(cmdTitlePractice, &QPushButton::clicked, this, &frmMain::cmdTitlePractice_Click);
     connect(cmdTitleTry, &QPushButton::clicked, this, &frmMain::cmdTitleTry_Click);
     connect(cmdTitleLevel, &QPushButton::clicked, this, &frmMain::cmdTitleLevel_Click);
-    connect(cmdTitleHelp, &QPushButton::clicked, this, &frmMain::cmdTitleHelp_Click);
+    connect(cmdTitleHelp, &QPushButton::clicked, this, &frmMain::OpenHelp);
     connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
 }
 
@@ -191,7 +209,7 @@ void frmMain::buildBoard()
     cmdHelp = makeButton(picMain, QStringLiteral("?"), look::font(Face::PGothic, 11.25, true), 4680,
                          120, 210, 255);
     cmdHelp->setFocusPolicy(Qt::NoFocus);
-    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frmMain::OpenHelp);
     Line1 = makeLine(picMain, 0, 360, 5280);
 
     // The 100 answer cells exist from the start, hidden until start-up
@@ -248,8 +266,8 @@ void frmMain::buildOverlays()
     txtDecInfo->setFont(look::font(Face::PGothic, 8.25));
     txtDecInfo->setReadOnly(true);
     txtDecInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setColour(txtDecInfo, {QPalette::Base}, Qt::white);
-    setColour(txtDecInfo, {QPalette::Text}, look::vbColor(0x00004040));
+    look::setColour(txtDecInfo, {QPalette::Base}, Qt::white);
+    look::setColour(txtDecInfo, {QPalette::Text}, look::vbColor(0x00004040));
     cmdDecInfoOk = makeButton(picDecInfo, QStringLiteral("Ok"), look::font(Face::Default, 9), 240,
                               2160, 1095, 255);
     connect(cmdDecInfoOk, &QPushButton::clicked, this, &frmMain::cmdDecInfoOk_Click);
@@ -267,7 +285,7 @@ void frmMain::buildOverlays()
     connect(lblInfo, &ClickLabel::clicked, this, &frmMain::lblInfo_Click);
 }
 
-void frmMain::buildTimers()
+void frmMain::buildEffects()
 {
     QList<QLineEdit*> edits = cellEdits();
     waiting = new WaitingIndicator(lblScore, this);
@@ -276,17 +294,12 @@ void frmMain::buildTimers()
     // the window.
     auto* flashLayer = new QWidget(this);
     flashLayer->setGeometry(rect());
-    thirdStage = new ThirdStageOverwrite(edits, flashLayer, AutoInput, this);
-    thirdStage->cellTaken = [this](int index, bool hadFocus) { cellTaken(index, hadFocus); };
+    thirdStage = new ThirdStageOverwrite(edits, flashLayer, this);
+    connect(thirdStage, &ThirdStageOverwrite::cellTaken, this, &frmMain::cellTaken);
     banner = new MessageBoard(txtMB, this);
     ending = new Ending(edits, txtMB, this);
-    ending->musicOn = [this] { return Zorb.BGMOn; };
-    ending->setQuitPending = [this] { QuitPending = true; };
-    ending->closeWindow = [this] { close(); };
-
-    timResult.setInterval(50);
-    timResult.setTimerType(Qt::PreciseTimer);
-    connect(&timResult, &QTimer::timeout, this, &frmMain::timResult_Timer);
+    connect(ending, &Ending::quitWhenMusicEnds, this, [this] { QuitPending = true; });
+    connect(ending, &Ending::closeRequested, this, &QWidget::close);
 
     // The music poll runs from the window's creation, also while the splash
     // is up and before any track has been opened.
@@ -311,17 +324,16 @@ void frmMain::Form_Load()
         return;
     loaded_ = true;
 
-    INI::instance().SetIniFileName(QStringLiteral("zorbel.ini"));
+    settings_.SetIniFileName(QStringLiteral("zorbel.ini"));
 
     for (const char* file : kSoundFiles)
-        Sound::instance().Add(QString::fromLatin1(file));
+        sound_.Add(QString::fromLatin1(file));
 
-    clsBGMAPI& bgm = clsBGMAPI::instance();
-    bgm.InitBGM();
+    music_.InitBGM();
     for (const char* file : kTrackFiles)
-        bgm.AddBGM(QString::fromLatin1(file));
+        music_.AddBGM(QString::fromLatin1(file));
 
-    if (g_showSplash) {
+    if (showSplash_) {
         frmTitle splash;
         splash.exec();
     }
@@ -329,19 +341,9 @@ void frmMain::Form_Load()
     // Place the cells: ten columns of ten, numbered down each column.
     createCells();
 
-    const GameData saved = ReadGameData(INI::instance());
-    Zorb.LevelMax = saved.LevelMax;
-    for (int i = 1; i <= 5; ++i)
-        Zorb.MaxScore[static_cast<std::size_t>(i)] = saved.MaxScore[static_cast<std::size_t>(i)];
-    ClearFlg = saved.ClearFlg;
-    Zorb.SoundOn = saved.SoundOn;
-    Zorb.BGMOn = saved.BGMOn;
-    Zorb.InfoOn = saved.InfoOn;
-
-    Level = Zorb.LevelMax;
-
-    Sound::instance().SoundOn = Zorb.SoundOn;
-    bgm.BGMOnOff(Zorb.BGMOn);
+    flow_->Load(ReadGameData(settings_));
+    sound_.SetSoundOn(flow_->Zorb.SoundOn);
+    music_.BGMOnOff(flow_->Zorb.BGMOn);
 
     SetupCells();
     ReturnToMenu();
@@ -395,24 +397,26 @@ void frmMain::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    for (QTimer* t : {&tmrBGMLoop, &timResult, &waiting->timSCAction, &thirdStage->timSt3,
-                      &flash->timTextFlash, &banner->timMB, &ending->timEnd})
-        t->stop();
-    clsBGMAPI::instance().BGMStop();
+    tmrBGMLoop.stop();
+    flow_->StopCount();
+    waiting->stop();
+    thirdStage->stop();
+    flash->stop();
+    banner->stop();
+    ending->stop();
+    music_.BGMStop();
     if (loadComplete_)
         SaveGameData();
 }
 
 void frmMain::SaveGameData()
 {
-    GameData toSave;
-    toSave.LevelMax = Zorb.LevelMax;
-    toSave.MaxScore = Zorb.MaxScore;
-    toSave.ClearFlg = ClearFlg;
-    toSave.SoundOn = Zorb.SoundOn;
-    toSave.BGMOn = Zorb.BGMOn;
-    toSave.InfoOn = Zorb.InfoOn;
-    ::zorbel::SaveGameData(INI::instance(), toSave);
+    ::zorbel::SaveGameData(settings_, flow_->Saved());
+}
+
+void frmMain::playSound(int n)
+{
+    sound_.PlayAsync(static_cast<std::int16_t>(n), 0, 1, 0);
 }
 
 // ---------------------------------------------------------------- menu
@@ -436,24 +440,22 @@ void frmMain::setCaption(QLabel* label, const QString& text)
 
 void frmMain::ReturnToMenu()
 {
-    clsBGMAPI::instance().BGMPlay(kTrackMenu, false);
-    Stage = -1;
-    // A result still counting would judge the old board later on.
-    timResult.stop();
+    music_.BGMPlay(kTrackMenu, false);
+    flow_->EnterMenu();
     banner->stop();
     waiting->stop();
     thirdStage->stop();
     for (QPushButton* b : {cmdChk, cmdRetire, cmdTry, cmdEx})
         b->setEnabled(false);
-    cmdTitleLevel->setEnabled(Zorb.LevelMax >= 2);
+    cmdTitleLevel->setEnabled(flow_->Zorb.LevelMax >= 2);
     picMain->hide();
     setTitleVisible(true);
     setCaption(lblScore, QStringLiteral("***"));
     look::setTextColor(lblScore, look::buttonText());
     ShowLevelStage();
-    ShowInfo(Level >= 3 ? 7 : 1);
-    Level = static_cast<std::int16_t>(Level - 1);
-    cmdTitleLevel_Click();
+    ShowInfo(flow_->Level() >= 3 ? 7 : 1);
+    flow_->KeepLevel();
+    showTitleLevel();
     SaveGameData();
     // No button keeps the focus: a key still held from the board must not
     // start the next round by itself.
@@ -463,36 +465,40 @@ void frmMain::ReturnToMenu()
 void frmMain::ShowLevelStage()
 {
     // The level number is written with the blank that stands for its sign.
-    setCaption(lblLevel, QStringLiteral("Level") + (Level >= 0 ? QStringLiteral(" ") : QString()) +
-                             QString::number(Level) + QStringLiteral("  "));
-    if (Stage < 0) {
+    const int level = flow_->Level();
+    setCaption(lblLevel, QStringLiteral("Level") + (level >= 0 ? QStringLiteral(" ") : QString()) +
+                             QString::number(level) + QStringLiteral("  "));
+    const auto stage = static_cast<int>(flow_->Stage());
+    if (stage < 0) {
         setCaption(lblStage, QStringLiteral("Practice mode"));
         look::setTextColor(lblStage, QColor(0, 0, 0));
     } else {
         const QString names = QStringLiteral("FIRST SECONDTHIRD ");
-        setCaption(lblStage, names.mid(qBound(0, int(Stage), 2) * 6, 6) + QStringLiteral("stage"));
+        setCaption(lblStage, names.mid(qBound(0, stage, 2) * 6, 6) + QStringLiteral("stage"));
         look::setTextColor(lblStage, QColor(0, 0, 128));
     }
 }
 
 void frmMain::cmdTitleLevel_Click()
 {
-    const int levelMax = qBound<int>(1, Zorb.LevelMax, 5);
-    int level = Level;
-    if (level < 0)
-        level = 0;
-    Level = static_cast<std::int16_t>((level % levelMax) + 1);
-    setCaption(lblTitleLevel, QString::number(Level));
-    setCaption(lblTitleRDMax, threeDigits(CellsForLevel(Level)));
-    setCaption(lblTitleMaxScore,
-               threeDigits(Zorb.MaxScore[static_cast<std::size_t>(Level)]) + QStringLiteral("点"));
-    setCaption(lblTitleStage, Level >= 5 ? QStringLiteral("3") : QStringLiteral("2"));
+    flow_->NextLevel();
+    showTitleLevel();
+}
+
+void frmMain::showTitleLevel()
+{
+    const std::int16_t level = flow_->Level();
+    setCaption(lblTitleLevel, QString::number(level));
+    setCaption(lblTitleRDMax, threeDigits(CellsForLevel(level)));
+    setCaption(lblTitleMaxScore, threeDigits(flow_->Zorb.MaxScore[static_cast<std::size_t>(level)]) +
+                                     QStringLiteral("点"));
+    setCaption(lblTitleStage, level >= 5 ? QStringLiteral("3") : QStringLiteral("2"));
 }
 
 void frmMain::cmdTitlePractice_Click()
 {
     playSound(kSoundBeep);
-    Stage = -1;
+    flow_->ChoosePractice();
     cmdEx->setEnabled(true);
     StartRound();
 }
@@ -500,7 +506,7 @@ void frmMain::cmdTitlePractice_Click()
 void frmMain::cmdTitleTry_Click()
 {
     playSound(kSoundBeep);
-    Stage = 0;
+    flow_->ChooseRealGame();
     cmdEx->setEnabled(false);
     StartRound();
 }
@@ -509,7 +515,8 @@ void frmMain::cmdOption_Click()
 {
     playSound(kSoundBeep);
     {
-        frmOption dialog(Zorb.SoundOn, Zorb.BGMOn, Zorb.InfoOn, this);
+        frmOption dialog(sound_, music_, flow_->Zorb.SoundOn, flow_->Zorb.BGMOn,
+                         flow_->Zorb.InfoOn, this);
         dialog.exec();
     }
     if (unloaded_)
@@ -523,20 +530,28 @@ void frmMain::ShowInfo(int n)
 {
     if (n > 0)
         InfoNo = static_cast<std::int16_t>(n);
-    setCaption(lblInfo, Zorb.InfoOn ? InfoText(InfoNo) : kCreditLine);
+    setCaption(lblInfo, flow_->Zorb.InfoOn ? InfoText(InfoNo) : kCreditLine);
 }
 
 void frmMain::lblInfo_Click()
 {
-    Zorb.InfoOn = !Zorb.InfoOn;
+    flow_->Zorb.InfoOn = !flow_->Zorb.InfoOn;
     ShowInfo(0);
 }
 
 void frmMain::OpenHelp()
 {
     const QString path = clsCommon::GetPath() + QStringLiteral("html/index.htm");
-    if (clsCommon::ShellExe(path) <= 32)
-        Prompter::showError(this, QStringLiteral("Zorbel"),
+    // Opened from the board after a scoring, the page's analyser shows the
+    // board last scored.
+    QString fragment;
+    if (scoredOnce_ && picMain->isVisible()) {
+        fragment = QStringLiteral("board=");
+        for (int i = 0; i < flow_->Zorb.CellCount; ++i)
+            fragment += QChar(u'0' + flow_->Zorb.Digits[static_cast<std::size_t>(i)]);
+    }
+    if (prompter_.ShellExe(path, fragment) <= 32)
+        prompter_.showError(this, QStringLiteral("Zorbel"),
                             QStringLiteral("ヘルプファイルを開けません。"));
 }
 
@@ -544,14 +559,14 @@ void frmMain::OpenHelp()
 
 void frmMain::SetupCells()
 {
-    Zorb.CellCount = CellsForLevel(Level);
+    const int count = flow_->SetupCells();
     for (int i = 0; i < kMaxCells; ++i)
-        txtAns[i]->setVisible(i < Zorb.CellCount);
+        txtAns[i]->setVisible(i < count);
 }
 
 bool frmMain::allCellsFilled() const
 {
-    for (int i = 0; i < Zorb.CellCount && i < txtAns.size(); ++i)
+    for (int i = 0; i < flow_->Zorb.CellCount && i < txtAns.size(); ++i)
         if (!CellFilled(txtAns[i]->text().toStdString()))
             return false;
     return true;
@@ -559,7 +574,7 @@ bool frmMain::allCellsFilled() const
 
 void frmMain::focusNextFreeCell(int from)
 {
-    for (int i = from; i < Zorb.CellCount && i < txtAns.size(); ++i) {
+    for (int i = from; i < flow_->Zorb.CellCount && i < txtAns.size(); ++i) {
         if (txtAns[i]->isEnabled() && !txtAns[i]->isReadOnly()) {
             txtAns[i]->setFocus();
             return;
@@ -576,24 +591,29 @@ void frmMain::txtAns_Change(int index)
         return;
     AnswerCell* cell = txtAns[index];
     const std::string text = cell->text().toStdString();
-    if (AutoInput || !IsAcceptedDigit(text)) {
+    const int count = flow_->Zorb.CellCount;
+    if (!IsAcceptedDigit(text)) {
         // In the real game a cell that no longer holds a digit takes the
         // 採点 button away again, so an empty cell is never scored as 0.
-        if (!AutoInput && Stage >= 0 && index < Zorb.CellCount && !CellFilled(text))
+        if (flow_->RealGame() && index < count && !CellFilled(text)) {
+            chkTakenAway_ = chkTakenAway_ || cmdChk->isEnabled();
             cmdChk->setEnabled(false);
+        }
         return;
     }
 
     flash->start(index);
 
-    if (index == Zorb.CellCount - 1) {
-        if (allCellsFilled() && !cmdTry->isEnabled()) {
-            cmdChk->setEnabled(true);
-            cmdChk->setFocus();
-        }
+    // The last cell gives 採点 and its focus once the board is full. So does
+    // a corrected digit: every key empties its cell first, and 採点 taken
+    // away by that blank comes back as soon as the board is full again.
+    if ((index == count - 1 || chkTakenAway_) && allCellsFilled() && !cmdTry->isEnabled()) {
+        chkTakenAway_ = false;
+        cmdChk->setEnabled(true);
+        cmdChk->setFocus();
         return;
     }
-    if (index < Zorb.CellCount - 1)
+    if (index < count - 1)
         focusNextFreeCell(index + 1);
 }
 
@@ -601,7 +621,7 @@ void frmMain::cellTaken(int index, bool hadFocus)
 {
     // A flash running on the cell just taken is settled, and the player's
     // focus moves on to the next free cell.
-    if (flash->FlashCount > 0 && flash->FlashCell == index)
+    if (flash->isFlashing(index))
         flash->settle();
     if (hadFocus || !focusWidget())
         focusNextFreeCell(index + 1);
@@ -611,13 +631,11 @@ void frmMain::cellTaken(int index, bool hadFocus)
 
 void frmMain::StartRound()
 {
-    timResult.stop();
-
-    const std::int16_t track = TrackForRound(Level, Stage);
-    if (Stage >= 0)
-        banner->start(Stage);
-    if (track > 0)
-        clsBGMAPI::instance().BGMPlay(track, false);
+    const RoundPlan plan = flow_->StartRound();
+    if (plan.banner)
+        banner->start(static_cast<int>(flow_->Stage()));
+    if (plan.track > 0)
+        music_.BGMPlay(plan.track, false);
 
     setTitleVisible(false);
     picMain->show();
@@ -633,7 +651,8 @@ void frmMain::StartRound()
 
     // Every cell in play starts fresh, whatever the last round left on it.
     flash->cancel();
-    for (int i = 0; i < Zorb.CellCount; ++i) {
+    const int count = flow_->Zorb.CellCount;
+    for (int i = 0; i < count; ++i) {
         AnswerCell* cell = txtAns[i];
         cell->setText(QString());
         cell->setEnabled(true);
@@ -643,27 +662,25 @@ void frmMain::StartRound()
         cells::setBold(cell, false);
     }
 
-    if (Stage == 1) {
-        // The same random digit in the first CellCount \ 15 cells; each
-        // write is taken like a typed digit, then the cell is fixed.
-        const QString digit(QChar(u'0' + Rnd::Digit()));
-        const int fixed = FixedCellCount(Zorb.CellCount);
-        for (int i = 0; i < fixed; ++i)
-            txtAns[i]->setText(digit);
-        for (int i = 0; i < fixed; ++i) {
+    chkTakenAway_ = false;
+    if (plan.fixedCells > 0) {
+        // The same random digit in the first cells; each write is taken
+        // like a typed digit, then the cell is fixed.
+        for (int i = 0; i < plan.fixedCells; ++i)
+            txtAns[i]->setText(plan.fixedDigit);
+        for (int i = 0; i < plan.fixedCells; ++i) {
             cells::setBackground(txtAns[i], cells::kFixedBackground);
             txtAns[i]->setReadOnly(true);
             txtAns[i]->setEnabled(false);
         }
-        txtAns[fixed]->setFocus();
-    } else if (Stage == 2) {
-        thirdStage->start(Zorb.CellCount);
-        txtAns[0]->setFocus();
+        txtAns[plan.fixedCells]->setFocus();
     } else {
+        if (plan.takesCells)
+            thirdStage->start(count);
         txtAns[0]->setFocus();
     }
 
-    ShowInfo(Stage == 1 ? 6 : 2);
+    ShowInfo(plan.hint);
     setCaption(lblOkNo, QString());
     look::setTextColor(lblScore, QColor(0, 0, 0));
     cmdRetire->setEnabled(true);
@@ -674,56 +691,38 @@ void frmMain::StartRound()
 
 void frmMain::cmdChk_Click()
 {
-    if (Stage >= 0) {
+    if (flow_->RealGame()) {
         playSound(kSoundBeep);
-        clsBGMAPI::instance().BGMStop();
+        music_.BGMStop();
     }
-    for (int i = 0; i < Zorb.CellCount; ++i) {
+    std::array<std::int16_t, kMaxCells> digits{};
+    for (int i = 0; i < flow_->Zorb.CellCount; ++i) {
         AnswerCell* cell = txtAns[i];
         cell->setEnabled(true);
         cell->setReadOnly(false);
         cells::setBackground(cell, cells::kBlack);
-        Zorb.Digits[static_cast<std::size_t>(i)] = DigitOf(cell->text().toStdString());
+        digits[static_cast<std::size_t>(i)] = DigitOf(cell->text().toStdString());
     }
     lblResultStatic[0]->show();
     lblResultStatic[1]->hide();
     lblScore->show();
 
-    ResultTick = 0;
     banner->stop();
-    timResult.start();
+    flow_->BeginResult(digits);
     waiting->stop();
     thirdStage->stop();
 }
 
-void frmMain::timResult_Timer()
+void frmMain::showResult(const RoundResult& result)
 {
-    ResultTick += 1;
-    const int limit = ResultTickLimit(Level, Stage);
-    if (ResultTick <= limit) {
-        setCaption(lblScore, threeDigits(static_cast<int>(Rnd::Next() * 100)));
-        return;
-    }
-
-    timResult.stop();
+    scoredOnce_ = true;
     lblResultStatic[1]->show();
-    const double score = Zorb.CalcScore();
-    setCaption(lblScore, threeDigits(score));
-    txtDecInfo->setPlainText(QString::fromStdString(Zorb.DecInfoText)
-                                 .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-
-    if (Stage < 0)
+    setCaption(lblScore, result.scoreText);
+    txtDecInfo->setPlainText(result.details);
+    if (!result.judged)
         return; // practice: the score and its details, nothing else
 
-    Progress before;
-    before.Level = Level;
-    before.Stage = Stage;
-    before.LevelMax = Zorb.LevelMax;
-    before.MaxScore = Zorb.MaxScore;
-    before.ClearFlg = ClearFlg;
-    const Judgement j = JudgeResult(before, score);
-
-    Zorb.MaxScore = j.after.MaxScore;
+    const Judgement& j = result.judgement;
     cmdTry->setEnabled(true);
     cmdChk->setEnabled(false);
     playSound(j.sound);
@@ -733,10 +732,6 @@ void frmMain::timResult_Timer()
     setCaption(lblOkNo, QString::fromStdString(j.verdict.text));
     look::setTextColor(lblOkNo, j.verdict.colour == VerdictColour::Blue ? QColor(0, 0, 255)
                                                                         : QColor(255, 0, 0));
-    Stage = j.after.Stage;
-    Level = j.after.Level;
-    Zorb.LevelMax = j.after.LevelMax;
-    ClearFlg = j.after.ClearFlg;
     if (j.disableRetire)
         cmdRetire->setEnabled(false);
     cmdTry->setText(QString::fromStdString(j.tryCaption));
@@ -748,24 +743,23 @@ void frmMain::timResult_Timer()
 
 void frmMain::cmdTry_Click()
 {
-    if (Level >= 6) {
+    switch (flow_->Try()) {
+    case RoundFlow::TryAction::Ending:
         cmdHelp->setEnabled(false);
         cmdTry->setEnabled(false);
         lblInfo->hide();
-        ending->start();
-        clsBGMAPI::instance().BGMPlay(kTrackEnding, true);
+        ending->start(flow_->Zorb.BGMOn);
+        music_.BGMPlay(kTrackEnding, true);
         picMain->resize(picMain->width(), height());
         picMain->setFocus();
-        return;
-    }
-    switch (Stage) {
-    case -2:
+        break;
+    case RoundFlow::TryAction::Menu:
         ReturnToMenu();
         break;
-    case -1:
+    case RoundFlow::TryAction::RealGame:
         cmdTitleTry_Click();
         break;
-    default:
+    case RoundFlow::TryAction::NextRound:
         playSound(kSoundBeep);
         StartRound();
         break;
@@ -775,8 +769,8 @@ void frmMain::cmdTry_Click()
 void frmMain::cmdRetire_Click()
 {
     playSound(kSoundBeep);
-    if (Stage >= 0) {
-        if (!Prompter::askYesNo(this, QStringLiteral("リタイア"),
+    if (flow_->RealGame()) {
+        if (!prompter_.askYesNo(this, QStringLiteral("リタイア"),
                                 QStringLiteral("リタイアしますか？")))
             return;
     }
@@ -794,7 +788,7 @@ void frmMain::cmdEx_Click()
 {
     playSound(kSoundDrums);
     ShowLevelStage();
-    FillWithRandomDigits(cellEdits(), Zorb.CellCount, AutoInput);
+    FillWithRandomDigits(cellEdits(), flow_->Zorb.CellCount);
     ShowInfo(5);
     cmdChk_Click();
     cmdChk->setEnabled(true);
@@ -805,7 +799,7 @@ void frmMain::lblResultStatic_Click()
     // During the ending only the window's close box acts.
     if (ending->isRunning())
         return;
-    if (ClearFlg && !Zorb.InfoOn) {
+    if (flow_->ClearFlg() && !flow_->Zorb.InfoOn) {
         picDecInfo->show();
         picDecInfo->raise();
     }
@@ -823,12 +817,11 @@ void frmMain::cmdDecInfoOk_Click()
 
 void frmMain::tmrBGMLoop_Timer()
 {
-    clsBGMAPI& bgm = clsBGMAPI::instance();
-    if (bgm.GetBGMStopped() && QuitPending) {
+    if (music_.GetBGMStopped() && QuitPending) {
         close();
         return;
     }
-    bgm.CalledByTimer();
+    music_.CalledByTimer();
 }
 
 } // namespace zorbel

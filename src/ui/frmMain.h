@@ -1,8 +1,7 @@
-// The main window: the title menu and the play board in one window, the
-// round flow, and start-up and shutdown.
+// The main window: the title menu and the play board in one window,
+// start-up and shutdown. The round flow itself lives in RoundFlow; the
+// window shows it and forwards its handlers there.
 #pragma once
-
-#include "game/basZorb.h"
 
 #include <QList>
 #include <QTimer>
@@ -21,35 +20,48 @@ namespace zorbel
 {
 
 class AnswerCell;
+class BackgroundMusic;
 class ClickLabel;
 class Ending;
+class INI;
 class MessageBoard;
 class MessageBoardBox;
+class Prompter;
+class RoundFlow;
+class SoundEffects;
 class TextFlash;
 class ThirdStageOverwrite;
 class WaitingIndicator;
+struct RoundResult;
 
 class frmMain : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    // What the window needs from outside; all must outlive it.
+    struct Services {
+        SoundEffects& sound;
+        BackgroundMusic& music;
+        Prompter& prompter;
+        INI& settings;
+        bool showSplash = true;
+    };
+
+    explicit frmMain(const Services& services, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Start-up: settings, sounds, music, splash, cells, saved progress,
     // then the title menu. The window is shown by the caller afterwards.
     void Form_Load();
 
-    // ---- Game state ----
-    basZorb Zorb; // the program-wide state: cell count, digits, options, progress
-    std::int16_t Level = 0;
-    std::int16_t Stage = 0;
-    bool ClearFlg = false;
-    int ResultTick = 0;
-    bool AutoInput = false;
-    std::int16_t InfoNo = 0;
-    bool QuitPending = false;
+    // True once the window has been closed (shutdown has run).
+    bool isUnloaded() const { return unloaded_; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
     // ---- Procedures ----
     void StartRound();
     void ReturnToMenu();
@@ -58,28 +70,51 @@ public:
     void ShowInfo(int n);
     void OpenHelp();
     void SaveGameData();
+    void Form_Unload();
 
-    // ---- Event handlers (public so tests can drive them) ----
+    // ---- Event handlers ----
     void cmdChk_Click();
     void cmdTry_Click();
     void cmdRetire_Click();
     void cmdEx_Click();
     void cmdTitleLevel_Click();
+    void showTitleLevel();
     void cmdTitlePractice_Click();
     void cmdTitleTry_Click();
     void cmdOption_Click();
-    void cmdTitleHelp_Click() { OpenHelp(); }
-    void cmdHelp_Click() { OpenHelp(); }
     void lblResultStatic_Click();
     void cmdDecInfoOk_Click();
     void lblInfo_Click();
     void txtAns_Change(int index);
-    void timResult_Timer();
     void tmrBGMLoop_Timer();
+    void showResult(const RoundResult& result);
 
-    // The credit line shown when the hints are switched off.
-    static const QString kCreditLine;
-    static QString InfoText(int n);
+    // ---- Building ----
+    void buildTitleArea();
+    void buildBoard();
+    void buildResultColumn();
+    void buildOverlays();
+    void buildEffects();
+    void createCells();
+    void setTitleVisible(bool visible);
+    void setCaption(QLabel* label, const QString& text);
+    void focusNextFreeCell(int from);
+    void cellTaken(int index, bool hadFocus);
+    bool allCellsFilled() const;
+    void playSound(int n);
+    QList<QLineEdit*> cellEdits() const;
+
+    SoundEffects& sound_;
+    BackgroundMusic& music_;
+    Prompter& prompter_;
+    INI& settings_;
+    const bool showSplash_;
+
+    RoundFlow* flow_ = nullptr;
+    std::int16_t InfoNo = 0;
+    bool QuitPending = false;
+    bool scoredOnce_ = false; // a board was scored: the help opens on it
+    bool chkTakenAway_ = false; // a blank took 採点 away from a full board
 
     // ---- Controls ----
     std::array<QLabel*, 8> lblStatic{};
@@ -117,37 +152,11 @@ public:
 
     // ---- Timers and timed effects ----
     QTimer tmrBGMLoop;
-    QTimer timResult;
     WaitingIndicator* waiting = nullptr;       // timSCAction
     ThirdStageOverwrite* thirdStage = nullptr; // timSt3
     TextFlash* flash = nullptr;                // timTextFlash
     MessageBoard* banner = nullptr;            // timMB
     Ending* ending = nullptr;                  // timEnd
-
-    // True once the window has been closed (shutdown has run).
-    bool isUnloaded() const { return unloaded_; }
-
-    // Tests run start-up without the splash's pause.
-    static void setShowSplash(bool show);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void buildTitleArea();
-    void buildBoard();
-    void buildResultColumn();
-    void buildOverlays();
-    void buildTimers();
-    void createCells();
-    void Form_Unload();
-    void setTitleVisible(bool visible);
-    void setCaption(QLabel* label, const QString& text);
-    void focusNextFreeCell(int from);
-    void cellTaken(int index, bool hadFocus);
-    bool allCellsFilled() const;
-    QList<QLineEdit*> cellEdits() const;
 
     bool loaded_ = false;
     bool loadComplete_ = false;

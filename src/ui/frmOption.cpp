@@ -1,8 +1,7 @@
 #include "ui/frmOption.h"
 
-#include "audio/Sound.h"
-#include "audio/clsBGMAPI.h"
-#include "ui/Look.h"
+#include "audio/AudioInterfaces.h"
+#include "effects/Look.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -25,10 +24,11 @@ bool ticked(const QCheckBox* box)
 }
 } // namespace
 
-frmOption::frmOption(bool& SoundOn, bool& BGMOn, bool& InfoOn, QWidget* parent)
+frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, bool& SoundOn, bool& BGMOn,
+                     bool& InfoOn, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_SoundOn(SoundOn), m_BGMOn(BGMOn), m_InfoOn(InfoOn)
+      m_sound(sound), m_music(music), m_SoundOn(SoundOn), m_BGMOn(BGMOn), m_InfoOn(InfoOn)
 {
     // Fixed single border with a close box only: no minimise, maximise or
     // context-help buttons, not resizable.
@@ -86,12 +86,12 @@ void frmOption::cmdOK_Click()
     m_BGMOn = ticked(chkBGM);
     m_InfoOn = ticked(chkInfo);
 
-    Sound::instance().SoundOn = m_SoundOn;
+    m_sound.SetSoundOn(m_SoundOn);
     // Heard only when the sound effects are on after the change.
-    Sound::instance().PlayAsync(kConfirmSound, 0, 1, 0);
+    m_sound.PlayAsync(kConfirmSound, 0, 1, 0);
     // The music itself changes at the next request for a track, when the
     // title menu comes back.
-    clsBGMAPI::instance().BGMOnOff(m_BGMOn);
+    m_music.BGMOnOff(m_BGMOn);
 
     accept();
 }

@@ -11,13 +11,17 @@ class QPushButton;
 namespace zorbel
 {
 
+class BackgroundMusic;
+class SoundEffects;
+
 class frmOption : public QDialog
 {
     Q_OBJECT
 public:
     // The flags are read when the dialog is created and written on OK only;
     // they must outlive the dialog.
-    frmOption(bool& SoundOn, bool& BGMOn, bool& InfoOn, QWidget* parent = nullptr);
+    frmOption(SoundEffects& sound, BackgroundMusic& music, bool& SoundOn, bool& BGMOn,
+              bool& InfoOn, QWidget* parent = nullptr);
 
     // The controls, named as on the form.
     QCheckBox* chkSound = nullptr;
@@ -33,6 +37,9 @@ public:
 
 private:
     void Form_Load();
+
+    SoundEffects& m_sound;
+    BackgroundMusic& m_music;
 
     bool& m_SoundOn;
     bool& m_BGMOn;

@@ -1,7 +1,7 @@
 #include "ui/frmTitle.h"
 
 #include "game/Random.h"
-#include "ui/Look.h"
+#include "effects/Look.h"
 
 #include <QCloseEvent>
 #include <QFrame>
