@@ -29,6 +29,7 @@ dpkg-dev
 file
 appstream
 lintian
+tidy
 "
 
 missing=""

@@ -39,6 +39,12 @@
     return ' ' + String(value);
   }
 
+  // The score as the game writes a double: at most 15 significant digits,
+  // so 100.4 - 87 shows as 13.4 and a whole score has no point.
+  function scoreText(value) {
+    return String(Number(value.toPrecision(15)));
+  }
+
   // The game's scoring, step for step, in the same double arithmetic and the
   // same order of operations, so that every floor lands where the game's does
   // (with 14 digits summing to 77, 14 / 0.56 is just under 25 in doubles).
@@ -91,7 +97,7 @@
     ].join('\n');
 
     return {
-      n, raw, score, unclamped, details,
+      n, raw, score, scoreText: scoreText(score), unclamped, details,
       counts, expectedCount, countDeductions,
       sum, average: sum / n, averageDeduction, perPoint: 1 / 25,
       steps, expectedSteps, stepDeductions,
@@ -243,12 +249,12 @@
   function show(r) {
     const sumA = total(r.countDeductions), sumD = total(r.stepDeductions);
     const score = $('analyser-score');
-    score.textContent = String(r.score);
+    score.textContent = r.scoreText;
     score.className = r.score >= 80 ? 'score' : 'score fail';
     $('analyser-verdict').textContent = r.score >= 80 ? '合格' : '不合格';
-    let sum = '素点 ' + r.raw + ' − 出現回数 ' + sumA + ' − 平均 ' + r.averageDeduction + ' − 差 ' + sumD + ' ＝ ' + short(r.unclamped);
+    let sum = '素点 ' + r.raw + ' − 出現回数 ' + sumA + ' − 平均 ' + r.averageDeduction + ' − 差 ' + sumD + ' ＝ ' + scoreText(r.unclamped);
     if (r.unclamped !== r.score)
-      sum += ' → ' + r.score;
+      sum += ' → ' + r.scoreText;
     $('analyser-total').textContent = sum;
     $('analyser-count').textContent = r.n;
     $('analyser-details').textContent = r.details;
