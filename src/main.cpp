@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorbel.Zorbel"));
     zorbel::installQtJapanese(app);
     zorbel::look::applyLightStyle(app);
-    QApplication::setWindowIcon(QIcon(zorbel::clsCommon::GetPath() + QStringLiteral("zorbel.png")));
+    const QString programDir = zorbel::clsCommon::GetPath();
+    QApplication::setWindowIcon(QIcon(programDir + QStringLiteral("zorbel.png")));
 
     // The splash closes before the main window shows; that must not end
     // the program.
@@ -39,9 +40,10 @@ int main(int argc, char** argv)
     zorbel::Sound sound;
     zorbel::clsBGMAPI music;
     zorbel::DesktopPrompter prompter;
+    zorbel::INI settings(programDir);
     int status = 0;
     {
-        zorbel::frmMain window({sound, music, prompter, zorbel::INI::instance()});
+        zorbel::frmMain window({sound, music, prompter, settings, programDir});
         zorbel::SignalCloser closer(&window);
         window.Form_Load();
         // A signal during start-up has closed the window already.

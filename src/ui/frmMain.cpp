@@ -1,7 +1,6 @@
 #include "ui/frmMain.h"
 
 #include "audio/AudioInterfaces.h"
-#include "common/clsCommon.h"
 #include "effects/CellLook.h"
 #include "effects/Demonstration.h"
 #include "effects/Ending.h"
@@ -107,7 +106,7 @@ QFrame* makeLine(QWidget* parent, int x1, int y, int x2)
 frmMain::frmMain(const Services& services, QWidget* parent)
     : QWidget(parent), sound_(services.sound), music_(services.music),
       prompter_(services.prompter), settings_(services.settings),
-      showSplash_(services.showSplash)
+      programDir_(services.programDir), showSplash_(services.showSplash)
 {
     flow_ = new RoundFlow(this);
     flow_->setObjectName(QStringLiteral("flow"));
@@ -541,7 +540,7 @@ void frmMain::lblInfo_Click()
 
 void frmMain::OpenHelp()
 {
-    const QString path = clsCommon::GetPath() + QStringLiteral("html/index.htm");
+    const QString path = programDir_ + QStringLiteral("html/index.htm");
     // Opened from the board after a scoring, the page's analyser shows the
     // board last scored.
     QString fragment;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,6 +45,7 @@ public:
         BackgroundMusic& music;
         Prompter& prompter;
         INI& settings;
+        QString programDir; // ends with "/": the help page is in html/ there
         bool showSplash = true;
     };
 
@@ -108,6 +110,7 @@ private:
     BackgroundMusic& music_;
     Prompter& prompter_;
     INI& settings_;
+    const QString programDir_;
     const bool showSplash_;
 
     RoundFlow* flow_ = nullptr;
