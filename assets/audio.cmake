@@ -19,7 +19,7 @@ set(ZORBEL_AUDIO_WORK_DIR ${CMAKE_CURRENT_BINARY_DIR}/audio-work)
 
 # Moves the End of Track of a tune to its last bar line (see the tool).
 add_executable(zorbel-midi-bar-end ${PROJECT_SOURCE_DIR}/tools/midi-bar-end.cpp)
-target_link_libraries(zorbel-midi-bar-end PRIVATE PkgConfig::SMF zorbel_warnings)
+target_link_libraries(zorbel-midi-bar-end PRIVATE zorbel_midicheck zorbel_warnings)
 set_target_properties(zorbel-midi-bar-end PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     AUTOMOC OFF)

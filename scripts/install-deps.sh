@@ -13,7 +13,6 @@ qt6-qpa-plugins
 libgl-dev
 libsdl2-mixer-dev
 libfluidsynth-dev
-libsmf-dev
 timgm6mb-soundfont
 fonts-ipafont
 abcmidi

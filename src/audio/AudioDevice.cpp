@@ -16,9 +16,9 @@ namespace zorbel::audio
 namespace
 {
 
-// Plain values only, so nothing here is destroyed before the two audio
-// singletons that still call release() on their way out.
-int g_holders = 0; // bit set of User values
+// Plain values only, so nothing here is destroyed before the audio objects
+// of the program that still call release() on their way out.
+int g_holders = 0; // how many objects hold the device
 bool g_open = false;
 bool g_failed = false; // no usable device: never tried again in this run
 bool g_midi = false;
@@ -146,7 +146,7 @@ bool openDevice()
 
 } // namespace
 
-bool acquire(User u)
+bool acquire()
 {
     if (!g_open) {
         if (g_failed)
@@ -156,17 +156,15 @@ bool acquire(User u)
             return false;
         }
     }
-    g_holders |= static_cast<int>(u);
+    ++g_holders;
     return true;
 }
 
-void release(User u)
+void release()
 {
-    const int bit = static_cast<int>(u);
-    if (!(g_holders & bit))
+    if (g_holders == 0)
         return;
-    g_holders &= ~bit;
-    if (g_holders == 0 && g_open)
+    if (--g_holders == 0 && g_open)
         closeDevice();
 }
 

@@ -1,7 +1,7 @@
 // The one audio device shared by the sound effects and the music.
 //
-// Opened on first need by whichever of Sound and clsBGMAPI needs it, closed
-// when the last of them lets go, so the two may shut down in any order.
+// Opened on first need by whichever Sound or clsBGMAPI object needs it,
+// closed when the last of them lets go, so they may shut down in any order.
 // Everything here is called from the user-interface thread only.
 #pragma once
 
@@ -11,17 +11,14 @@
 namespace zorbel::audio
 {
 
-// Who holds the device; each user holds it at most once.
-enum class User { Sound = 1, Music = 2 };
-
-// Opens the device if needed and records u as a holder. False when there
+// Opens the device if needed and counts one more holder. False when there
 // is no usable device (then everything stays silent; the cause is warned
-// about once for the whole run and the device is not tried again).
-bool acquire(User u);
+// about once for the whole run and the device is not tried again). Each
+// object holds the device at most once and releases what it acquired.
+bool acquire();
 
-// u lets go; the device closes when nobody holds it any more.
-// Harmless when u does not hold it.
-void release(User u);
+// One holder lets go; the device closes when nobody holds it any more.
+void release();
 
 bool isOpen();
 

@@ -1,12 +1,13 @@
 #include "audio/MusicLoader.h"
 
-#include "audio/MidiLength.h"
+#include "audio/MidiCheck.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
 #include <SDL2/SDL_mixer.h>
+#include <SDL2/SDL_rwops.h>
 
 namespace zorbel::audio
 {
@@ -87,19 +88,28 @@ void MusicLoader::run()
 
         Result result;
         result.ticket = job.ticket;
-        const QString path = QFile::decodeName(QByteArray::fromStdString(job.path));
-        // The mixer takes any file named .mid for MIDI and only finds out
-        // while playing that it is not; reading it first keeps such a file
-        // from being started (and, looping, restarted) over and over.
-        result.lengthSeconds = midiLengthSeconds(path);
-        if (!QFile::exists(path))
+        // The file is read once, with a size cap, and checked; the mixer gets
+        // the very bytes that passed, so nothing can change in between. A
+        // cut or garbled tune never reaches FluidSynth, which can spin on one
+        // for good, holding the mixer's lock.
+        QFile file(QFile::decodeName(QByteArray::fromStdString(job.path)));
+        if (!file.exists()) {
             result.error = "no such file";
-        else if (result.lengthSeconds < 0.0)
-            result.error = "not a readable MIDI file";
-        else if (result.lengthSeconds == 0.0)
-            result.error = "the tune is empty";
-        else if (!(result.music = Mix_LoadMUS(job.path.c_str())))
-            result.error = Mix_GetError(); // SDL keeps its error text per thread
+        } else if (!file.open(QIODevice::ReadOnly)) {
+            result.error = file.errorString().toStdString();
+        } else {
+            const QByteArray bytes = file.read(qint64(kMaxMidiBytes) + 1);
+            const MidiCheck check = checkMidi(
+                reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size()));
+            result.lengthSeconds = check.seconds;
+            if (!check.ok)
+                result.error = check.error;
+            else if (SDL_RWops* rw = SDL_RWFromConstMem(bytes.constData(), int(bytes.size())))
+                // FluidSynth copies the bytes while loading; the mixer closes rw.
+                result.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
+            if (check.ok && !result.music)
+                result.error = Mix_GetError(); // SDL keeps its error text per thread
+        }
 
         {
             std::lock_guard lock(mutex_);

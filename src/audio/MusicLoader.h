@@ -3,9 +3,9 @@
 // Loading a MIDI file through the mixer's FluidSynth backend builds a new
 // synthesizer and reads the whole SoundFont each time, which takes tens of
 // milliseconds (more on a busy machine): too long for the user-interface
-// thread when a round starts. The worker does only the loading and the
-// length reading; every other mixer call stays on the user-interface thread,
-// which takes the finished track and starts it.
+// thread when a round starts. The worker does only the reading, the check
+// (MidiCheck.h) and the loading; every other mixer call stays on the
+// user-interface thread, which takes the finished track and starts it.
 #pragma once
 
 #include <condition_variable>
@@ -27,8 +27,8 @@ class MusicLoader
 public:
     struct Result {
         std::uint64_t ticket = 0;
-        _Mix_Music* music = nullptr; // null when the file could not be loaded
-        double lengthSeconds = -1.0; // negative when unknown
+        _Mix_Music* music = nullptr; // null when the file was refused or could not be loaded
+        double lengthSeconds = 0.0; // from the tune's tempo map; 0 when refused
         std::string error;
     };
 

@@ -46,7 +46,7 @@ void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16
         return;
     }
     if (!m_holdsDevice)
-        m_holdsDevice = audio::acquire(audio::User::Sound);
+        m_holdsDevice = audio::acquire();
     if (!m_holdsDevice)
         return;
     if (NoStopFlg && Mix_Playing(kChannel))
@@ -106,7 +106,7 @@ void Sound::Shutdown()
 {
     freeChunks();
     if (m_holdsDevice) {
-        audio::release(audio::User::Sound);
+        audio::release();
         m_holdsDevice = false;
     }
 }

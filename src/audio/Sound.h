@@ -1,6 +1,8 @@
 // Numbered sound effects, played on one channel without blocking.
 #pragma once
 
+#include "audio/AudioInterfaces.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -12,25 +14,29 @@ struct Mix_Chunk;
 namespace zorbel
 {
 
-class Sound
+class Sound final : public SoundEffects
 {
 public:
+    // The game's own sounds. Tests make their own instead; any number may
+    // exist at once (they share the audio device and its one channel).
     static Sound& instance();
-    ~Sound();
+    Sound() = default;
+    ~Sound(); // shuts down
     Sound(const Sound&) = delete;
     Sound& operator=(const Sound&) = delete;
 
     bool SoundOn = false; // nothing reaches the mixer while this is false
 
     // Appends the program's folder + FileName to the list; numbered from 1.
-    void Add(const QString& FileName);
+    void Add(const QString& FileName) override;
+    void SetSoundOn(bool on) override { SoundOn = on; }
 
     // Plays entry SoundNumber; a new request cuts off the one playing
     // unless NoStopFlg is set; LoopFlg loops until the next request.
     // Never waits for the sound: ASYNCFlg is accepted but every sound plays
     // asynchronously. A number that was never registered is ignored.
     void PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t ASYNCFlg,
-                   std::int16_t NoStopFlg);
+                   std::int16_t NoStopFlg) override;
     void StopSound();
     void RemoveAll();
 
@@ -42,7 +48,6 @@ public:
     std::function<void(int)> playHook;
 
 private:
-    Sound() = default;
     // The loaded sound of entry i + 1, read from its file at its first play.
     struct Entry {
         QString path;

@@ -55,7 +55,7 @@ struct clsBGMAPI::Impl {
 
     TrackState state = TrackState::Closed;
     Mix_Music* music = nullptr;
-    std::optional<Clock::time_point> endsAt; // once-only track with a known length
+    std::optional<Clock::time_point> endsAt; // once-only track: its length from the file
     std::uint64_t ticket = 0;                // the load the open track waits for
     QString loadingPath;
 
@@ -66,7 +66,7 @@ struct clsBGMAPI::Impl {
     std::unique_ptr<QObject> wakeTarget;
 
     bool ensureDevice();
-    void startLoad();
+    void startLoad(clsBGMAPI* owner);
     void collect();
     void freeMusic();
 };
@@ -74,13 +74,13 @@ struct clsBGMAPI::Impl {
 bool clsBGMAPI::Impl::ensureDevice()
 {
     if (!holdsDevice)
-        holdsDevice = audio::acquire(audio::User::Music);
+        holdsDevice = audio::acquire();
     return holdsDevice && audio::midiAvailable();
 }
 
 // Opens track `current`: hands its file to the worker. Without a device or
 // without MIDI the track stays closed and silent.
-void clsBGMAPI::Impl::startLoad()
+void clsBGMAPI::Impl::startLoad(clsBGMAPI* owner)
 {
     if (!ensureDevice())
         return;
@@ -88,13 +88,14 @@ void clsBGMAPI::Impl::startLoad()
         if (QCoreApplication::instance() && !wakeTarget)
             wakeTarget = std::make_unique<QObject>();
         QObject* target = wakeTarget.get();
-        loader = std::make_unique<audio::MusicLoader>([target] {
+        loader = std::make_unique<audio::MusicLoader>([target, owner] {
             // Runs on the worker. The target outlives the worker (Shutdown
             // ends the worker before it deletes the target), and a call
-            // still queued when the target goes is dropped by Qt.
+            // still queued when the target goes is dropped by Qt; the owner
+            // outlives its target.
             if (target)
                 QMetaObject::invokeMethod(
-                    target, [] { clsBGMAPI::instance().GetBGMStopped(); }, Qt::QueuedConnection);
+                    target, [owner] { owner->GetBGMStopped(); }, Qt::QueuedConnection);
         });
     }
     loadingPath = tracks.at(current - 1);
@@ -134,7 +135,7 @@ void clsBGMAPI::Impl::collect()
             continue;
         }
         state = TrackState::Playing;
-        if (!loop && r.lengthSeconds >= 0.0)
+        if (!loop)
             endsAt = Clock::now() +
                      std::chrono::duration_cast<Clock::duration>(
                          std::chrono::duration<double>(r.lengthSeconds)) +
@@ -174,7 +175,7 @@ void clsBGMAPI::CalledByTimer()
         // stopped anyway. Start it afresh from a new load.
         d->freeMusic();
         d->state = TrackState::Closed;
-        d->startLoad();
+        d->startLoad(this);
     } else {
         d->freeMusic();
         d->state = TrackState::Closed;
@@ -215,7 +216,7 @@ void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
     d->current = vBGMNo;
     if (playHook)
         playHook(vBGMNo);
-    d->startLoad();
+    d->startLoad(this);
 }
 
 void clsBGMAPI::BGMStop()
@@ -267,7 +268,7 @@ void clsBGMAPI::Shutdown()
     d->wakeTarget.reset();
     BGMStop();
     if (d->holdsDevice) {
-        audio::release(audio::User::Music);
+        audio::release();
         d->holdsDevice = false;
     }
 }

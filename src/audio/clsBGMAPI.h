@@ -2,6 +2,8 @@
 // polled by the main window's 75 ms timer.
 #pragma once
 
+#include "audio/AudioInterfaces.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -11,25 +13,29 @@
 namespace zorbel
 {
 
-class clsBGMAPI
+class clsBGMAPI final : public BackgroundMusic
 {
 public:
+    // The game's own player. Tests and tools make their own instead; any
+    // number may exist at once (they share the audio device, but the mixer
+    // plays one track at a time: the last one started wins).
     static clsBGMAPI& instance();
-    ~clsBGMAPI();
+    clsBGMAPI();
+    ~clsBGMAPI(); // shuts down
     clsBGMAPI(const clsBGMAPI&) = delete;
     clsBGMAPI& operator=(const clsBGMAPI&) = delete;
 
     // The polling step: restarts a stopped looping track, closes a stopped
     // once-only track. Acts only on a track that is open.
-    void CalledByTimer();
-    void InitBGM();          // music switch on
-    void BGMOnOff(bool vOn); // takes effect at the next BGMPlay
-    void AddBGM(const QString& vFileName);
+    void CalledByTimer() override;
+    void InitBGM() override;          // music switch on
+    void BGMOnOff(bool vOn) override; // takes effect at the next BGMPlay
+    void AddBGM(const QString& vFileName) override;
     // Starts track vBGMNo from its beginning; the track that already plays
     // is left alone. With the switch off it stops the music instead.
-    void BGMPlay(std::int16_t vBGMNo, bool voNotLoop);
-    void BGMStop();       // stops, frees the track, forgets it
-    bool GetBGMStopped(); // true whenever no track is open or it ended
+    void BGMPlay(std::int16_t vBGMNo, bool voNotLoop) override;
+    void BGMStop() override;       // stops, frees the track, forgets it
+    bool GetBGMStopped() override; // true whenever no track is open or it ended
 
     std::int16_t CurrentTrack() const; // -1 after a stop, 0 before any
 
@@ -47,7 +53,6 @@ public:
     void WaitForLoad();
 
 private:
-    clsBGMAPI();
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -13,41 +13,33 @@
 
 #include <SDL2/SDL_mixer.h>
 
-using zorbel::clsBGMAPI;
-using zorbel::Sound;
 namespace audio = zorbel::audio;
 
 class TestAudioDegraded : public QObject
 {
     Q_OBJECT
-    static constexpr bool kNoDevice = NO_DEVICE;
-    QTemporaryDir m_empty;
-
 private slots:
     void silentAndWarnedOnce()
     {
+        constexpr bool kNoDevice = NO_DEVICE;
         qputenv("SDL_AUDIODRIVER", kNoDevice ? "none" : "dummy");
-        QVERIFY(m_empty.isValid());
-        audio::setSoundFontDirs({m_empty.path()});
+        QTemporaryDir empty;
+        audio::setSoundFontDirs({empty.path()});
         zorbel::clsCommon::SetPathOverride(QStringLiteral(AUDIO_TEST_DATA));
-        auto& bgm = clsBGMAPI::instance();
-        auto& snd = Sound::instance();
+        zorbel::clsBGMAPI bgm;
+        zorbel::Sound snd;
         bgm.InitBGM();
         bgm.AddBGM(QStringLiteral("loop.mid"));
         bgm.AddBGM(QStringLiteral("once.mid"));
         snd.Add(QStringLiteral("beep1.wav"));
         snd.SoundOn = true;
-
         for (int i = 0; i < 3; ++i) {
             bgm.BGMPlay(qint16(1 + i % 2), i % 2);
             bgm.WaitForLoad();
             bgm.CalledByTimer();
-            QVERIFY(bgm.GetBGMStopped());
             snd.PlayAsync(1, 0, 1, 0);
-            if (kNoDevice)
-                QVERIFY(!audio::isOpen());
-            else
-                QVERIFY(!Mix_PlayingMusic() && Mix_Playing(0));
+            QVERIFY(bgm.GetBGMStopped() && audio::isOpen() != kNoDevice);
+            QVERIFY(kNoDevice || (!Mix_PlayingMusic() && Mix_Playing(0)));
         }
         const QStringList warnings = audio::warnings();
         QCOMPARE(warnings.size(), 1);
