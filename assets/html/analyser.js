@@ -174,8 +174,10 @@
       const lo = Math.max(0, expected[k] - 1), hi = expected[k] + 1;
       svg.appendChild(el('rect', { x: x + 1, width: slot - 2, y: y(hi), height: y(lo) - y(hi), class: 'free' }));
       const barClass = deductions[k] > 0 ? 'bar bar-cost' : 'bar';
+      // A missing value that costs points still shows as a sliver on the axis.
+      const barH = Math.max(y(0) - y(values[k]), deductions[k] > 0 ? 3 : 0);
       svg.appendChild(el('rect', {
-        x: x + slot * 0.2, width: slot * 0.6, y: y(values[k]), height: y(0) - y(values[k]),
+        x: x + slot * 0.2, width: slot * 0.6, y: y(0) - barH, height: barH,
         class: barClass, 'data-value': values[k],
       }));
       svg.appendChild(el('line', { x1: x + 2, x2: x + slot - 2, y1: y(expected[k]), y2: y(expected[k]), class: 'expected' }));
