@@ -2,8 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace zorbel
 {
@@ -15,13 +20,58 @@ QString& pathOverride()
     static QString p;
     return p;
 }
+
+// The path of the running executable in the file system's own bytes, or
+// empty when it cannot be found.
+QByteArray executablePath()
+{
+    QByteArray exe(4096, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), std::size_t(exe.size()));
+        if (n < 0)
+            return {};
+        if (n < exe.size())
+            return exe.left(n);
+        exe.resize(exe.size() * 2);
+    }
+}
 } // namespace
 
 QString clsCommon::GetPath()
 {
     if (!pathOverride().isEmpty())
         return ChkPathBS(pathOverride());
-    return ChkPathBS(QCoreApplication::applicationDirPath());
+    // The kernel's name for the executable, rather than a text made from it:
+    // the bytes need not be valid UTF-8.
+    static const QString folder = FolderOf(executablePath());
+    return folder.isEmpty() ? FallbackPath() : ChkPathBS(folder);
+}
+
+QString clsCommon::FolderOf(const QByteArray& file)
+{
+    const qsizetype slash = file.lastIndexOf('/');
+    if (!file.startsWith('/'))
+        return {};
+    const QByteArray folder = slash == 0 ? QByteArray("/") : file.left(slash);
+    const QString text = QFile::decodeName(folder);
+    if (QFile::encodeName(text) == folder)
+        return text;
+    // Such a name has no text form; the folder is reached through a
+    // descriptor instead, by process id rather than "self" so that a help
+    // viewer started by the game finds it too.
+    const int fd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    return QStringLiteral("/proc/%1/fd/%2").arg(::getpid()).arg(fd);
+}
+
+QString clsCommon::FallbackPath()
+{
+    if (QCoreApplication::applicationName().isEmpty()) {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/zorbel/");
+    }
+    return ChkPathBS(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 void clsCommon::SetPathOverride(const QString& folder)

@@ -10,8 +10,20 @@ namespace zorbel
 class clsCommon
 {
 public:
-    // The program's folder, always ending with "/".
+    // The program's folder, always ending with "/". When the folder of the
+    // running executable cannot be found, the user's configuration folder
+    // (FallbackPath) stands in for it.
     static QString GetPath();
+
+    // The folder holding the file `file`, named in the file system's own
+    // bytes, as a path the program can open files under (when the name is
+    // not valid UTF-8, a path through a descriptor held open for the whole
+    // run); empty when there is no such folder.
+    static QString FolderOf(const QByteArray& file);
+
+    // The user's configuration folder for the game (~/.config/zorbel/),
+    // ending with "/".
+    static QString FallbackPath();
 
     // Tests point the program's folder somewhere else; an empty text
     // restores the real one.

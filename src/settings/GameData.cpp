@@ -164,7 +164,13 @@ GameData ReadGameData(const INI& ini)
 
 bool SaveGameData(INI& ini, const GameData& data)
 {
-    return ini.PutIniAll(GameDataEntries(data));
+    const GameData onDisk = ReadGameData(ini);
+    GameData merged = data;
+    merged.LevelMax = std::max(data.LevelMax, onDisk.LevelMax);
+    for (int n = 1; n <= 5; ++n)
+        merged.MaxScore[n] = std::max(data.MaxScore[n], onDisk.MaxScore[n]);
+    merged.ClearFlg = data.ClearFlg || onDisk.ClearFlg;
+    return ini.PutIniAll(GameDataEntries(merged));
 }
 
 } // namespace zorbel

@@ -29,7 +29,10 @@ struct GameData {
 // Values out of range are clamped or replaced by the key's default.
 GameData ReadGameData(const INI& ini);
 
-// Writes all eleven keys in one atomic file write. Returns false when the
+// Writes all eleven keys in one atomic file write. Progress never goes down:
+// the level, the best scores and the completion read from the file first
+// are kept where they are higher (another copy of the game may have saved
+// them meanwhile); the options are written as given. Returns false when the
 // file could not be written (the old file stays as it was).
 bool SaveGameData(INI& ini, const GameData& data);
 

@@ -3,15 +3,14 @@
 #include "common/clsCommon.h"
 
 #include <QByteArrayView>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -213,13 +212,25 @@ bool folderWritable(const QString& folder)
     return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
-QString configFolder()
+// What stands where the settings file should be, links followed.
+enum class Target { Missing, Ours, Foreign };
+
+Target targetAt(const QString& path)
 {
-    if (QCoreApplication::applicationName().isEmpty()) {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-               QStringLiteral("/zorbel");
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0) {
+        // A link that leads nowhere is no file of ours: writing through it
+        // would create a file wherever it points.
+        return ::lstat(name.constData(), &st) == 0 ? Target::Foreign : Target::Missing;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    // A device or a pipe would be replaced by a plain file; a file its
+    // owner may not write was made read-only on purpose, and that holds for
+    // root as well.
+    if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
+        ::access(name.constData(), W_OK) != 0)
+        return Target::Foreign;
+    return Target::Ours;
 }
 
 } // namespace
@@ -230,14 +241,36 @@ INI& INI::instance()
     return ini;
 }
 
+INI::INI(const QString& programFolder) : m_programFolder(programFolder) {}
+
 void INI::SetIniFileName(const QString& vFileName)
 {
-    const QString folder = clsCommon::ChkPathBS(clsCommon::GetPath());
+    const QString folder =
+        clsCommon::ChkPathBS(m_programFolder.isEmpty() ? clsCommon::GetPath() : m_programFolder);
     // A copy installed where the player may not write (under /usr or /opt)
     // would otherwise lose all progress at every exit.
     m_inConfigFolder = !folderWritable(folder);
-    m_path = (m_inConfigFolder ? clsCommon::ChkPathBS(configFolder()) : folder) + vFileName;
-    m_failureReported = false;
+    m_fileName = vFileName;
+    m_path = (m_inConfigFolder ? clsCommon::FallbackPath() : folder) + vFileName;
+    m_failureReported = m_foreignReported = m_dropReported = false;
+    AvoidForeignFile();
+}
+
+bool INI::AvoidForeignFile()
+{
+    if (targetAt(m_path) != Target::Foreign)
+        return true;
+    if (m_inConfigFolder)
+        return false;
+    const QString fallback = clsCommon::FallbackPath() + m_fileName;
+    if (!m_foreignReported) {
+        m_foreignReported = true;
+        qWarning("zorbel: %s is not a plain file the game may write; the settings are kept in %s",
+                 qUtf8Printable(m_path), qUtf8Printable(fallback));
+    }
+    m_inConfigFolder = true;
+    m_path = fallback;
+    return targetAt(m_path) != Target::Foreign;
 }
 
 QString INI::FilePath() const
@@ -327,16 +360,39 @@ bool INI::PutIniAll(const QList<Entry>& entries)
     if (m_path.isEmpty()) {
         error = QStringLiteral("no settings file name was set");
     } else {
+        // The file may have been replaced since the folder was chosen.
+        const bool ours = AvoidForeignFile();
         // A file too large to read is replaced by the new values alone.
-        const QByteArray text = TextWithValues(ReadFileText(), entries);
+        QByteArray text = TextWithValues(ReadFileText(), entries);
+        // Never write what the next start would refuse to read.
+        if (text.size() > kMaxFileSize) {
+            text = TextWithValues({}, entries);
+            if (!m_dropReported) {
+                m_dropReported = true;
+                qWarning("zorbel: %s would grow beyond %lld bytes; only the game's own values "
+                         "are kept, the rest of the file is dropped",
+                         qUtf8Printable(m_path), kMaxFileSize);
+            }
+        }
         if (m_inConfigFolder)
             QDir().mkpath(QFileInfo(m_path).absolutePath());
-        // The new text goes to a temporary file beside the old one, which
-        // is renamed over it only once it is complete: a crash, a kill or
-        // a full disk leaves either the old file or the new one.
+        struct stat old;
+        const bool existed = ::stat(QFile::encodeName(m_path).constData(), &old) == 0;
+        // The new text goes to a temporary file beside the old one (beside
+        // the file a link leads to), which is renamed over it only once it
+        // is complete: a crash, a kill or a full disk leaves either the old
+        // file or the new one.
         QSaveFile file(m_path);
-        if (file.open(QIODevice::WriteOnly)) {
+        if (!ours) {
+            error = QStringLiteral("not a plain file the game may write");
+        } else if (text.size() > kMaxFileSize) {
+            error = QStringLiteral("the values alone are too large");
+        } else if (file.open(QIODevice::WriteOnly)) {
             bool ok = file.write(text) == text.size() && file.flush();
+            if (ok && existed && ::fchmod(file.handle(), old.st_mode & 07777) != 0) {
+                error = QString::fromLocal8Bit(std::strerror(errno));
+                ok = false;
+            }
             // The new text reaches the disk before it takes the old file's
             // place, so that a power cut cannot leave an empty file either.
             // A file system that cannot sync at all (EINVAL) is no reason to

@@ -14,10 +14,15 @@ class INI
 {
 public:
     static INI& instance();
+    // Settings beside the program, or beside another folder (tests).
+    INI() = default;
+    explicit INI(const QString& programFolder);
 
     // The file lies in the program's folder: the folder, one "/" unless it
     // already ends with one, then vFileName. Where that folder cannot be
-    // written, the user's configuration folder is used instead.
+    // written, or the file there is not a plain file we may write (a folder,
+    // a pipe, a device, a file without write permission for its owner), the
+    // user's configuration folder is used instead.
     // May be called again; every call chooses the folder afresh.
     void SetIniFileName(const QString& vFileName);
 
@@ -33,7 +38,12 @@ public:
         QString key;
         QString value;
     };
-    // Writes several values in one atomic replacement of the file.
+    // Writes several values in one atomic replacement of the file, which
+    // keeps its permission bits; a symbolic link stays a link and the file
+    // it leads to is replaced. Only a plain file that its owner may write is
+    // ever replaced: anything else moves the settings to the configuration
+    // folder. Should the file grow beyond kMaxFileSize, only the values
+    // written are kept and the rest of the file is dropped.
     // Returns false when the file could not be written (the old one stays).
     bool PutIniAll(const QList<Entry>& entries);
 
@@ -50,7 +60,7 @@ public:
 
     // A settings file larger than this is not read at all: it counts as not
     // valid, and the next save replaces it.
-    static constexpr qint64 kMaxFileSize = 1024 * 1024;
+    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
     // Longest value handed out by GetIni.
     static constexpr int kMaxValueLength = 199;
 
@@ -66,9 +76,18 @@ private:
     // unreadable or larger than kMaxFileSize.
     QByteArray ReadFileText() const;
 
+    // Moves m_path to the configuration folder when the file there is not
+    // ours to write. False when the configuration folder's file is not
+    // ours either.
+    bool AvoidForeignFile();
+
+    QString m_programFolder; // empty: the program's own folder
     QString m_path;
-    bool m_inConfigFolder = false;  // the program's folder could not be written
+    QString m_fileName;
+    bool m_inConfigFolder = false;  // the program's folder is not used
     bool m_failureReported = false; // a failed write was already reported
+    bool m_foreignReported = false; // a file not ours was already reported
+    bool m_dropReported = false;    // dropping the rest of a big file, too
     bool m_failWrites = false;
 };
 

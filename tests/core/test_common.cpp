@@ -1,8 +1,11 @@
 #include "common/clsCommon.h"
 
-#include <QGuiApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zorbel;
 
@@ -10,62 +13,44 @@ class TestCommon : public QObject
 {
     Q_OBJECT
 private slots:
-    void chkPathBS_data()
+    void pathAndTrim_data()
     {
         QTest::addColumn<QString>("in");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("empty") << ""
-                               << "/";
-        QTest::newRow("root") << "/"
-                              << "/";
-        QTest::newRow("folder") << "/opt/zorbel"
-                                << "/opt/zorbel/";
-        QTest::newRow("folder with slash") << "/opt/zorbel/"
-                                           << "/opt/zorbel/";
-        QTest::newRow("relative") << "games"
-                                  << "games/";
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("trimmed");
+        // In|ChkPathBS|VBHTTrim; "0" stands for a NUL.
+        for (const char* row :
+             {"|/|", "/opt/zorbel/|/opt/zorbel/|/opt/zorbel/",
+              " /opt/zorbel | /opt/zorbel /|/opt/zorbel", " abc 0 x| abc 0 x/|abc",
+              "\tx |\tx /|\tx", "/usr000000|/usr000000/|/usr"}) {
+            QStringList f = QString(row).replace('0', QChar(u'\0')).split('|');
+            QTest::newRow(row) << f[0] << f[1] << f[2];
+        }
     }
-    void chkPathBS()
+    void pathAndTrim()
     {
         QFETCH(QString, in);
-        QTEST(clsCommon::ChkPathBS(in), "out");
+        QTEST(clsCommon::ChkPathBS(in), "path");
+        QTEST(clsCommon::VBHTTrim(in), "trimmed");
     }
 
-    void vbhtTrim_data()
+    // The program's folder, also where its name is not valid UTF-8.
+    void getPathAndShellExe()
     {
-        QTest::addColumn<QString>("in");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("nul padded")
-            << QString("/usr/share") + QString(245, QChar(u'\0')) << "/usr/share";
-        QTest::newRow("blanks") << "  C:/Windows  "
-                                << "C:/Windows";
-        QTest::newRow("blanks then nul") << QString(" abc ") + QChar(u'\0') + " tail"
-                                         << "abc";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("only nul") << QString(QChar(u'\0')) << "";
-    }
-    void vbhtTrim()
-    {
-        QFETCH(QString, in);
-        QTEST(clsCommon::VBHTTrim(in), "out");
-    }
-
-    void getPathEndsWithSlash()
-    {
-        QVERIFY(clsCommon::GetPath().endsWith('/'));
         QCOMPARE(clsCommon::GetPath(), QCoreApplication::applicationDirPath() + "/");
         clsCommon::SetPathOverride("/tmp/x");
         QCOMPARE(clsCommon::GetPath(), QString("/tmp/x/"));
         clsCommon::SetPathOverride({});
-        QCOMPARE(clsCommon::GetPath(), QCoreApplication::applicationDirPath() + "/");
-    }
-
-    void shellExeMissingFileFails()
-    {
         QTemporaryDir dir;
-        QVERIFY(clsCommon::ShellExe(dir.filePath("html/index.htm")) <= 32);
-        QVERIFY(clsCommon::ShellExe(QString()) <= 32);
+        const QByteArray top = QFile::encodeName(dir.path()), folder = top + "/\xFF\xFE\x83";
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0 &&
+                ::mkdir((folder + "/sub").constData(), 0700) == 0);
+        QVERIFY(QFileInfo(clsCommon::FolderOf(folder + "/zorbel") + "/sub").isDir());
+        QCOMPARE(clsCommon::FolderOf(top + "/zorbel"), dir.path());
+        QCOMPARE(clsCommon::FolderOf("/zorbel"), QString("/"));
+        ::rmdir((folder + "/sub").constData()); // QTemporaryDir cannot name them
+        ::rmdir(folder.constData());
+        QCOMPARE(clsCommon::ShellExe(dir.filePath("html/index.htm")), clsCommon::kFileNotFound);
     }
 };
 
