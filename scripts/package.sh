@@ -9,5 +9,5 @@ dir=${1:-build-package}
 ./scripts/build.sh "$dir" -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd "$dir" && cpack -G DEB)
 deb=$(ls "$dir"/zorbel_*.deb)
-lintian --fail-on error --info "$deb"
+lintian --fail-on error --display-info "$deb"
 echo "$deb"
