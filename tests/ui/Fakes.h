@@ -1,0 +1,135 @@
+// Recording stand-ins for sound, music and prompts, and a loaded main
+// window in a fresh program folder.
+#pragma once
+
+#include "audio/AudioInterfaces.h"
+#include "game/Random.h"
+#include "settings/INI.h"
+#include "ui/Prompter.h"
+#include "ui/RoundFlow.h"
+#include "ui/frmMain.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace zorbel::testing
+{
+
+// Boards with their scores, checked with zorbel-score.
+inline const char* const kScore88 = "314159265358979323846264338327";
+inline const char* const kScore71 = "012345678901234567890123456789";
+inline const char* const kPass100 = "3982597919074833788762328601290404796669725102734646869589693504925899139441177151620466109906958483";
+inline const char* const kPass100Score = "092";
+inline const char* const kPass100Verdict = "Great!!";
+
+inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
+{
+    std::array<std::int16_t, kMaxCells> d{};
+    for (std::size_t i = 0; board[i] != 0 && i < d.size(); ++i)
+        d[i] = static_cast<std::int16_t>(board[i] - '0');
+    return d;
+}
+
+struct FakeSound : SoundEffects {
+    QList<int> played;
+    bool on = true;
+    void Add(const QString&) override {}
+    void SetSoundOn(bool o) override { on = o; }
+    void PlayAsync(std::int16_t n, std::int16_t, std::int16_t, std::int16_t) override
+    {
+        played.append(n);
+    }
+};
+
+struct FakeMusic : BackgroundMusic {
+    QList<int> tracks;
+    QList<bool> switches;
+    void InitBGM() override {}
+    void AddBGM(const QString&) override {}
+    void BGMOnOff(bool on) override { switches.append(on); }
+    void BGMPlay(std::int16_t n, bool) override { tracks.append(n); }
+    void BGMStop() override {}
+    bool GetBGMStopped() override { return true; }
+    void CalledByTimer() override {}
+};
+
+struct FakePrompter : Prompter {
+    QStringList asked; // "title|text", questions and errors alike
+    QStringList opened; // "path#fragment"
+    bool yes = true;
+    int shellResult = 2; // file not found
+    bool askYesNo(QWidget*, const QString& title, const QString& text) override
+    {
+        asked.append(title + u'|' + text);
+        return yes;
+    }
+    void showError(QWidget*, const QString& title, const QString& text) override
+    {
+        asked.append(title + u'|' + text);
+    }
+    int ShellExe(const QString& path, const QString& fragment) override
+    {
+        opened.append(path + u'#' + fragment);
+        return shellResult;
+    }
+};
+
+// A loaded, shown main window in its own program folder.
+struct Game {
+    explicit Game(const QByteArray& iniText = {})
+    {
+        Rnd::Seed(12345);
+        if (!iniText.isEmpty()) {
+            QFile f(dir.filePath(QStringLiteral("zorbel.ini")));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(iniText);
+        }
+        w = std::make_unique<frmMain>(
+            frmMain::Services{sound, music, prompter, settings, dir.path() + u'/', false});
+        w->Form_Load();
+        w->show();
+        w->activateWindow();
+        (void)QTest::qWaitForWindowActive(w.get());
+    }
+    template <class T = QWidget> T* get(const QString& name) const
+    {
+        return w->findChild<T*>(name);
+    }
+    QPushButton* button(const char* name) const { return get<QPushButton>(QLatin1String(name)); }
+    QString text(const char* name) const { return get<QLabel>(QLatin1String(name))->text(); }
+    QLineEdit* cell(int i) const { return get<QLineEdit>(QStringLiteral("txtAns%1").arg(i)); }
+    RoundFlow* flow() const { return get<RoundFlow>(QStringLiteral("flow")); }
+    void click(const char* name) const { QTest::mouseClick(get(QLatin1String(name)), Qt::LeftButton); }
+    // Types digits into the cells from `from` on, one key each.
+    void type(const QString& digits, int from = 0) const
+    {
+        for (int i = 0; i < digits.size(); ++i)
+            QTest::keyClicks(cell(from + i), digits.mid(i, 1));
+    }
+    // Runs a result count to its end.
+    void finish() const
+    {
+        for (int i = 0; i < 100 && flow()->Counting(); ++i)
+            flow()->timResult_Timer();
+    }
+    QString ini() const
+    {
+        QFile f(dir.filePath(QStringLiteral("zorbel.ini")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    QTemporaryDir dir;
+    FakeSound sound;
+    FakeMusic music;
+    FakePrompter prompter;
+    INI settings{dir.path()};
+    std::unique_ptr<frmMain> w;
+};
+
+} // namespace zorbel::testing

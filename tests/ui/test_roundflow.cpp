@@ -1,0 +1,181 @@
+// The round flow without a window: judging, stages and levels, the result
+// count, and when the progress must be saved.
+#include "Fakes.h"
+
+#include "ui/RoundFlow.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace zorbel;
+using namespace zorbel::testing;
+
+namespace
+{
+struct Flow {
+    explicit Flow(int levelMax, int best1 = 0)
+    {
+        GameData saved;
+        saved.LevelMax = static_cast<std::int16_t>(levelMax);
+        saved.MaxScore[1] = static_cast<std::int16_t>(best1);
+        f.Load(saved);
+        QObject::connect(&f, &RoundFlow::resultReady, &f,
+                         [this](const RoundResult& r) { last = r; });
+        QObject::connect(&f, &RoundFlow::countText, &f, [this] { ++texts; });
+    }
+    // Starts a round, scores `board` and runs the count to its end.
+    void play(const char* board)
+    {
+        f.StartRound();
+        f.BeginResult(digitsOf(board));
+        texts = 0;
+        for (int i = 0; i < 100 && f.Counting(); ++i)
+            f.timResult_Timer();
+    }
+    RoundFlow f;
+    QSignalSpy progress{&f, &RoundFlow::progressChanged};
+    QSignalSpy stopped{&f, &RoundFlow::countStopped};
+    RoundResult last;
+    int texts = 0;
+};
+} // namespace
+
+class TestRoundFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Real-game rounds from a level's FIRST stage, boards played in order.
+    void realGame_data()
+    {
+        QTest::addColumn<int>("levelMax");
+        QTest::addColumn<int>("best");
+        QTest::addColumn<QStringList>("boards");
+        QTest::addColumn<QString>("score");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("tryCaption");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("levelMaxAfter");
+        QTest::addColumn<int>("bestAfter");
+        QTest::addColumn<int>("tryAction");
+        QTest::addColumn<int>("saves"); // progressChanged, over all boards
+        QTest::addColumn<int>("ticks");  // count texts of the last board
+        using T = RoundFlow::TryAction;
+        const QString b88 = kScore88, b71 = kScore71, b100 = kPass100;
+        QTest::newRow("L1 pass") << 1 << 0 << QStringList{b88} << "088" << "Nice!" << "NextStage"
+                                 << 1 << 1 << 1 << 88 << int(T::NextRound) << 1 << 12;
+        QTest::newRow("L1 fail") << 1 << 0 << QStringList{b71} << "071" << "Valueable..."
+                                 << "Retry" << -1 << 1 << 1 << 71 << int(T::RealGame) << 1 << 12;
+        QTest::newRow("L1 fail, best kept")
+            << 1 << 88 << QStringList{b71} << "071" << "Valueable..."
+            << "Retry" << -1 << 1 << 1 << 88 << int(T::RealGame) << 0 << 12;
+        QTest::newRow("L1 pass, lower than best")
+            << 1 << 95 << QStringList{b88} << "088" << "Nice!" << "NextStage" << 1 << 1 << 1 << 95
+            << int(T::NextRound) << 0 << 12;
+        QTest::newRow("L1 done") << 1 << 0 << QStringList{b88, b88} << "088" << "Nice!"
+                                 << "Go to Level2" << -2 << 2 << 2 << 88 << int(T::Menu) << 2
+                                 << 12;
+        QTest::newRow("L1 second fails")
+            << 1 << 0 << QStringList{b88, b71} << "071" << "Valueable..."
+            << "Retry" << -1 << 1 << 1 << 88 << int(T::RealGame) << 1 << 12;
+        QTest::newRow("L5 SECOND counts 40")
+            << 5 << 0 << QStringList{b100, b100} << kPass100Score << kPass100Verdict
+            << "NextStage" << 2 << 5 << 5 << 0 << int(T::NextRound) << 1 << 40;
+        QTest::newRow("L5 cleared") << 5 << 0 << QStringList{b100, b100, b100} << kPass100Score
+                                    << kPass100Verdict << "Good Job!!!" << 3 << 6 << 5 << 0
+                                    << int(T::Ending) << 2 << 40;
+    }
+    void realGame()
+    {
+        QFETCH(int, levelMax);
+        QFETCH(int, best);
+        QFETCH(QStringList, boards);
+        Flow t(levelMax, best);
+        QCOMPARE(t.f.Level(), levelMax);
+        t.f.ChooseRealGame();
+        for (const QString& b : boards)
+            t.play(b.toLatin1().constData());
+        QVERIFY(t.last.judged);
+        QTEST(t.last.scoreText, "score");
+        QTEST(QString::fromStdString(t.last.judgement.verdict.text), "verdict");
+        QTEST(QString::fromStdString(t.last.judgement.tryCaption), "tryCaption");
+        QTEST(int(t.f.Stage()), "stage");
+        QTEST(int(t.f.Level()), "level");
+        QTEST(int(t.f.Zorb.LevelMax), "levelMaxAfter");
+        if (levelMax == 1)
+            QTEST(int(t.f.Zorb.MaxScore[1]), "bestAfter");
+        QTEST(int(t.f.Try()), "tryAction");
+        QTEST(int(t.progress.count()), "saves");
+        QTEST(t.texts, "ticks");
+        QCOMPARE(t.stopped.count(), 0);
+        if (t.f.GameCleared()) {
+            QVERIFY(t.f.ClearFlg());
+            QCOMPARE(t.f.Saved().ClearFlg, true);
+            QCOMPARE(int(t.f.KeepLevel()), 1); // level 6 is out of reach
+        }
+    }
+
+    void practiceIsNotJudged()
+    {
+        Flow t(5);
+        t.f.ChoosePractice();
+        t.play(kPass100);
+        QVERIFY(!t.last.judged);
+        QCOMPARE(t.last.scoreText, QString(kPass100Score));
+        QVERIFY(t.last.details.startsWith(QString::fromUtf8("*素点")));
+        QCOMPARE(t.texts, 12);
+        QCOMPARE(int(t.f.Stage()), -1);
+        QCOMPARE(int(t.f.Zorb.MaxScore[5]), 0);
+        QCOMPARE(t.progress.count(), 0);
+    }
+
+    void cutShort_data()
+    {
+        QTest::addColumn<bool>("counting");
+        QTest::addColumn<bool>("toMenu");
+        QTest::addColumn<int>("stopped");
+        QTest::newRow("menu during count") << true << true << 1;
+        QTest::newRow("new round during count") << true << false << 1;
+        QTest::newRow("menu after count") << false << true << 0;
+    }
+    void cutShort()
+    {
+        QFETCH(bool, counting);
+        QFETCH(bool, toMenu);
+        Flow t(1);
+        t.f.ChooseRealGame();
+        if (counting) {
+            t.f.StartRound();
+            t.f.BeginResult(digitsOf(kScore88));
+        } else {
+            t.play(kScore71);
+        }
+        toMenu ? t.f.EnterMenu() : void(t.f.StartRound());
+        QVERIFY(!t.f.Counting());
+        QTEST(int(t.stopped.count()), "stopped");
+        QCOMPARE(t.progress.count(), counting ? 0 : 1);
+    }
+
+    void levelButton_data()
+    {
+        QTest::addColumn<int>("levelMax");
+        QTest::addColumn<QString>("presses"); // N: level button, K: menu again
+        QTest::addColumn<QString>("levels");
+        QTest::newRow("max 3") << 3 << "NNNK" << "1233";
+        QTest::newRow("max 1") << 1 << "NKN" << "111";
+        QTest::newRow("max 5") << 5 << "KNN" << "512";
+    }
+    void levelButton()
+    {
+        QFETCH(int, levelMax);
+        QFETCH(QString, presses);
+        Flow t(levelMax);
+        QString seen;
+        for (QChar p : presses)
+            seen += QString::number(p == u'N' ? t.f.NextLevel() : t.f.KeepLevel());
+        QTEST(seen, "levels");
+    }
+};
+
+QTEST_MAIN(TestRoundFlow)
+#include "test_roundflow.moc"

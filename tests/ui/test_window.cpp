@@ -1,0 +1,394 @@
+// The main window, driven as a player does: captions, keys and focus, the
+// timed effects, retiring, help and the details panel.
+#include "Fakes.h"
+
+#include "effects/CellLook.h"
+#include "effects/Ending.h"
+#include "effects/MessageBoard.h"
+#include "effects/TextFlash.h"
+#include "effects/ThirdStageOverwrite.h"
+#include "effects/WaitingIndicator.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRegularExpression>
+#include <QPlainTextEdit>
+
+using namespace zorbel;
+using namespace zorbel::testing;
+
+namespace
+{
+const char* const kLevel5 = "[Dummy]\nDummy=OK\n[GameData]\nLevelMax= 5\nMaxScore5= 85\n[Option]\nBGMOn=False\n";
+
+QString focusName()
+{
+    QWidget* f = QApplication::focusWidget();
+    return f ? f->objectName() : QString();
+}
+
+// A key carrying `text`, as a keyboard sends it.
+void sendKey(QWidget* w, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+}
+
+// Scores `board` through the round flow and shows the result.
+void score(const Game& g, const char* board)
+{
+    g.flow()->BeginResult(digitsOf(board));
+    g.finish();
+}
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("title"); // level, cells, stages, best
+        QTest::addColumn<bool>("levelButton");
+        QTest::addColumn<QString>("info");
+        QTest::newRow("empty folder") << QByteArray() << QStringList{"1", "030", "2", "000点"}
+                                      << false << "初めは練習を選んでお手本を見るのが良いでしょう。";
+        QTest::newRow("level 5") << QByteArray(kLevel5) << QStringList{"5", "100", "3", "085点"}
+                                 << true << "このインフォメーションはクリックすると消えます。";
+    }
+    void startUp()
+    {
+        QFETCH(QByteArray, ini);
+        Game g(ini);
+        QCOMPARE(g.w->windowTitle(), QString("Zorbel ver1.01"));
+        QCOMPARE(g.w->size(), QSize(442, 304));
+        QTEST((QStringList{g.text("lblTitleLevel"), g.text("lblTitleRDMax"),
+                           g.text("lblTitleStage"), g.text("lblTitleMaxScore")}),
+              "title");
+        QTEST(g.button("cmdTitleLevel")->isEnabled(), "levelButton");
+        QTEST(g.text("lblInfo"), "info");
+        QCOMPARE(g.music.tracks, QList<int>{7});
+        QVERIFY(g.ini().contains("LevelMax="));
+    }
+
+    // A typed real-game round at level 1, judged, and the way on.
+    void verdicts_data()
+    {
+        QTest::addColumn<QString>("board");
+        QTest::addColumn<QStringList>("shown"); // score, verdict, Try, hint
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<QString>("nextStage");
+        QTest::newRow("pass") << kScore88
+                              << QStringList{"088", "Nice!", "NextStage",
+                                             "お見事!! 次のステージ／レベルに進みます。"}
+                              << 1 << "SECONDstage";
+        QTest::newRow("fail") << kScore71
+                              << QStringList{"071", "Valueable...", "Retry",
+                                             "合格点は80点以上です。Retryボタンで再挑戦出来ます。"}
+                              << 2 << "FIRST stage";
+    }
+    void verdicts()
+    {
+        QFETCH(QString, board);
+        Game g;
+        g.click("cmdTitleTry");
+        QVERIFY(g.get("picMain")->isVisible() && !g.get("cmdTitleTry")->isVisible());
+        QCOMPARE(g.text("lblLevel"), QString("Level 1  "));
+        QCOMPARE(g.text("lblStage"), QString("FIRST stage"));
+        QCOMPARE(g.text("lblInfo"),
+                 QString("全てのマス目を0～9の乱数で埋めてから、採点ボタンを押して下さい。"));
+        g.type(board);
+        QCOMPARE(focusName(), QString("cmdChk"));
+        g.click("cmdChk");
+        g.finish();
+        QTEST((QStringList{g.text("lblScore"), g.text("lblOkNo"), g.button("cmdTry")->text(),
+                           g.text("lblInfo")}),
+              "shown");
+        QTEST(g.sound.played.last(), "sound");
+        // The best score is on disk at once, before any menu or exit.
+        QVERIFY(g.ini().contains(board == kScore88 ? "MaxScore1= 88" : "MaxScore1= 71"));
+        g.click("cmdTry");
+        QTEST(g.text("lblStage"), "nextStage");
+        QCOMPARE(g.cell(5)->text(), QString());
+    }
+
+    void secondStageAndLevelDone()
+    {
+        Game g;
+        g.click("cmdTitleTry");
+        score(g, kScore88);
+        g.click("cmdTry");
+        QCOMPARE(g.text("lblInfo"), QString("SECONDステージでは、最初の数マスは固定されています。"));
+        const QString fixed = g.cell(0)->text();
+        QCOMPARE(fixed.size(), 1);
+        for (int i : {0, 1}) {
+            QCOMPARE(g.cell(i)->text(), fixed);
+            QVERIFY(!g.cell(i)->isEnabled());
+            QCOMPARE(cells::background(g.cell(i)), QColor(192, 192, 192));
+        }
+        QVERIFY(g.cell(2)->isEnabled());
+        QCOMPARE(focusName(), QString("txtAns2"));
+        QTest::keyClicks(g.cell(0), "7");
+        QCOMPARE(g.cell(0)->text(), fixed);
+        score(g, kScore88);
+        QCOMPARE(g.button("cmdTry")->text(), QString("Go to Level2"));
+        QVERIFY(!g.button("cmdRetire")->isEnabled());
+        QVERIFY(g.ini().contains("LevelMax= 2"));
+        g.click("cmdTry");
+        QVERIFY(!g.get("picMain")->isVisible());
+        QCOMPARE(g.text("lblTitleLevel"), QString("2"));
+        QCOMPARE(g.text("lblTitleRDMax"), QString("040"));
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("flashing");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("digit") << "7" << "7" << true << "txtAns5";
+        QTest::newRow("zero") << "0" << "0" << true << "txtAns5";
+        QTest::newRow("letter") << "a" << "a" << false << "txtAns4";
+        QTest::newRow("full-width digit") << "７" << "７" << false << "txtAns4";
+    }
+    void keys()
+    {
+        QFETCH(QString, key);
+        Game g;
+        g.click("cmdTitlePractice");
+        g.cell(4)->setFocus();
+        sendKey(g.cell(4), key);
+        QTEST(g.cell(4)->text(), "text");
+        QTEST(g.w->findChild<TextFlash*>()->isFlashing(4), "flashing");
+        QTEST(focusName(), "focus");
+        // Pasted text keeps its last character.
+        g.cell(6)->insert(QStringLiteral("12あ"));
+        QCOMPARE(g.cell(6)->text(), QString("あ"));
+    }
+
+    void flash()
+    {
+        Game g;
+        g.click("cmdTitlePractice");
+        g.type("45");
+        // The first digit settled when the second was typed.
+        QCOMPARE(cells::textColour(g.cell(0)), QColor(255, 255, 0));
+        QCOMPARE(cells::textColour(g.cell(1)), QColor(255, 255, 255));
+        QVERIFY(g.cell(1)->font().bold());
+        auto* flash = g.w->findChild<TextFlash*>();
+        QList<QColor> seen;
+        while (flash->isRunning() && seen.size() < 100) {
+            flash->timTextFlash_Timer();
+            seen << cells::textColour(g.cell(1));
+        }
+        QCOMPARE(seen.size(), 9);
+        QCOMPARE(seen.at(1), QColor(0, 0, 0));
+        QCOMPARE(seen.last(), QColor(255, 255, 0));
+        QVERIFY(!g.cell(1)->font().bold());
+    }
+
+    // Correcting a digit on a full board; a blank takes 採点 away.
+    void fullBoard_data()
+    {
+        QTest::addColumn<bool>("practice");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("check");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("real, digit") << false << int(Qt::Key_1) << true << "cmdChk";
+        QTest::newRow("real, Backspace") << false << int(Qt::Key_Backspace) << false << "txtAns5";
+        QTest::newRow("practice, digit") << true << int(Qt::Key_1) << true << "txtAns6";
+    }
+    void fullBoard()
+    {
+        QFETCH(bool, practice);
+        QFETCH(int, key);
+        Game g;
+        g.click(practice ? "cmdTitlePractice" : "cmdTitleTry");
+        g.type(kScore88);
+        QVERIFY(g.button("cmdChk")->isEnabled());
+        QTest::mouseClick(g.cell(5), Qt::LeftButton);
+        QTest::keyClick(g.cell(5), Qt::Key(key), Qt::NoModifier);
+        QTEST(g.button("cmdChk")->isEnabled(), "check");
+        QTEST(focusName(), "focus");
+    }
+
+    // Retiring asks in the real game only; a count cut short shows 点です.
+    void retire_data()
+    {
+        QTest::addColumn<bool>("practice");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("retired");
+        QTest::newRow("practice") << true << true << 0 << true;
+        QTest::newRow("real, Yes") << false << true << 1 << true;
+        QTest::newRow("real, No") << false << false << 1 << false;
+    }
+    void retire()
+    {
+        QFETCH(bool, practice);
+        QFETCH(bool, yes);
+        QFETCH(bool, retired);
+        Game g;
+        g.prompter.yes = yes;
+        g.click(practice ? "cmdTitlePractice" : "cmdTitleTry");
+        g.type(kScore88);
+        g.click("cmdChk");
+        QVERIFY(g.flow()->Counting() && !g.get("lblResultStatic1")->isVisible());
+        g.click("cmdRetire");
+        QTEST(int(g.prompter.asked.size()), "asked");
+        if (!practice)
+            QCOMPARE(g.prompter.asked.first(), QString("リタイア|リタイアしますか？"));
+        QCOMPARE(g.get("picMain")->isVisible(), !retired);
+        QCOMPARE(g.get("lblResultStatic1")->isVisible(), retired);
+        QCOMPARE(g.flow()->Counting(), !retired);
+        if (retired) {
+            QCOMPARE(g.text("lblInfo"), QString("初めは練習を選んでお手本を見るのが良いでしょう。"));
+            QCOMPARE(g.text("lblScore"), QString("***"));
+        }
+    }
+
+    void demonstration()
+    {
+        Game g;
+        g.click("cmdTitlePractice");
+        QVERIFY(g.button("cmdEx")->isEnabled());
+        QCOMPARE(g.text("lblStage"), QString("Practice mode"));
+        g.click("cmdEx");
+        QCOMPARE(g.sound.played, (QList<int>{4, 3})); // beep, drums
+        for (int i = 0; i < 30; ++i)
+            QVERIFY(g.cell(i)->text().at(0).isDigit());
+        QVERIFY(g.flow()->Counting());
+        QCOMPARE(g.text("lblInfo"), QString("本番を開始するときはメニューに戻って下さい。"));
+        g.finish();
+        QVERIFY(!g.button("cmdTry")->isEnabled());
+        QCOMPARE(g.text("lblOkNo"), QString());
+    }
+
+    void bannerAndWaiting()
+    {
+        Game g;
+        g.click("cmdTitleTry");
+        auto* banner = g.w->findChild<MessageBoard*>();
+        QVERIFY(banner->isRunning());
+        QStringList lines;
+        while (banner->isRunning() && lines.size() < 100) {
+            banner->timMB_Timer();
+            lines << g.get<MessageBoardBox>("txtMB")->text().section("\r\n", 2, 2);
+        }
+        QVERIFY(lines.contains("1111111111 1ST stage 1111111111"));
+        const int ticks = int(lines.size());
+        QCOMPARE(ticks, 41);
+        QVERIFY(!g.get("txtMB")->isVisible());
+        g.w->findChild<WaitingIndicator*>()->timSCAction_Timer();
+        QVERIFY(QRegularExpression("^[-?]{3}$").match(g.text("lblScore")).hasMatch());
+    }
+
+    // Level 5: the THIRD stage takes cells; clearing it saves and ends the game.
+    void thirdStageAndEnding()
+    {
+        Game g(kLevel5);
+        g.click("cmdTitleTry");
+        for (int stage = 0; stage < 2; ++stage) {
+            score(g, kPass100);
+            g.click("cmdTry");
+        }
+        QCOMPARE(g.text("lblStage"), QString("THIRD stage"));
+        QCOMPARE(g.music.tracks.last(), 1);
+        g.type("123");
+        QCOMPARE(focusName(), QString("txtAns3"));
+        g.cell(1)->setFocus();
+        auto* third = g.w->findChild<ThirdStageOverwrite*>();
+        third->timSt3_Timer();
+        third->timSt3_Timer();
+        for (int i : {0, 1}) {
+            QCOMPARE(g.cell(i)->text(), QString::number(i));
+            QVERIFY(!g.cell(i)->isEnabled());
+        }
+        QCOMPARE(focusName(), QString("txtAns2"));
+        score(g, kPass100);
+        QCOMPARE(g.button("cmdTry")->text(), QString("Good Job!!!"));
+        QCOMPARE(g.text("lblInfo"), QString("あなたはスゴイ！！"));
+        QVERIFY(g.ini().contains("ClearFlg=True"));
+        g.click("cmdTry");
+        auto* ending = g.w->findChild<Ending*>();
+        QVERIFY(ending->isRunning());
+        int ticks = 0;
+        while (g.w->isVisible() && ticks < 1000) {
+            ending->timEnd_Timer();
+            ++ticks;
+        }
+        QCOMPARE(ticks, 181);
+        QVERIFY(g.w->isUnloaded());
+    }
+
+    void infoLineAndDetails_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("not cleared") << QByteArray() << false;
+        QTest::newRow("cleared, hints on") << QByteArray("[Dummy]\nDummy=OK\n[GameData]\nClearFlg=True\n") << false;
+        QTest::newRow("cleared, hints off")
+            << QByteArray("[Dummy]\nDummy=OK\n[GameData]\nClearFlg=True\n[Option]\nInfoOn=False\n") << true;
+    }
+    void infoLineAndDetails()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, opens);
+        Game g(ini);
+        const QString credit("Zorbel ver1.01  ―  乱数になりきるゲーム");
+        QCOMPARE(g.text("lblInfo") == credit, opens);
+        g.click("cmdTitlePractice");
+        g.click("lblInfo"); // a hint asked for while they are off is remembered
+        QCOMPARE(g.text("lblInfo"), opens ? "全てのマス目を0～9の乱数で埋めてから、採点ボタンを押して下さい。" : credit);
+        g.click("lblInfo");
+        g.type(kScore88);
+        g.click("cmdChk");
+        g.finish();
+        g.click("lblResultStatic0");
+        QCOMPARE(g.get("picDecInfo")->isVisible(), opens);
+        QVERIFY(g.get<QPlainTextEdit>("txtDecInfo")->toPlainText().startsWith("*素点 112"));
+        g.click("cmdDecInfoOk");
+        QVERIFY(!g.get("picDecInfo")->isVisible());
+    }
+
+    void help_data()
+    {
+        QTest::addColumn<bool>("scored");
+        QTest::addColumn<bool>("fromBoard");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("fragment");
+        QTest::addColumn<bool>("error");
+        QTest::newRow("title, missing") << false << false << 2 << "" << true;
+        QTest::newRow("title, opened") << false << false << 42 << "" << false;
+        QTest::newRow("board, unscored") << false << true << 42 << "" << false;
+        QTest::newRow("board, scored") << true << true << 33 << "board=" + QString(kScore88)
+                                       << false;
+        QTest::newRow("board, scored, limit") << true << true << 32
+                                              << "board=" + QString(kScore88) << true;
+    }
+    void help()
+    {
+        QFETCH(bool, scored);
+        QFETCH(bool, fromBoard);
+        Game g;
+        QFETCH(int, result);
+        g.prompter.shellResult = result;
+        if (fromBoard)
+            g.click("cmdTitlePractice");
+        if (scored) {
+            g.type(kScore88);
+            g.click("cmdChk");
+            g.finish();
+        }
+        g.click(fromBoard ? "cmdHelp" : "cmdTitleHelp");
+        QFETCH(QString, fragment);
+        QCOMPARE(g.prompter.opened, QStringList{g.dir.path() + "/html/index.htm#" + fragment});
+        QFETCH(bool, error);
+        QCOMPARE(g.prompter.asked,
+                 error ? QStringList{"Zorbel|ヘルプファイルを開けません。"} : QStringList());
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
