@@ -376,12 +376,10 @@ bool INI::PutIniAll(const QList<Entry>& entries)
         }
         if (m_inConfigFolder)
             QDir().mkpath(QFileInfo(m_path).absolutePath());
-        struct stat old;
-        const bool existed = ::stat(QFile::encodeName(m_path).constData(), &old) == 0;
         // The new text goes to a temporary file beside the old one (beside
         // the file a link leads to), which is renamed over it only once it
         // is complete: a crash, a kill or a full disk leaves either the old
-        // file or the new one.
+        // file or the new one. The new file gets the old one's permissions.
         QSaveFile file(m_path);
         if (!ours) {
             error = QStringLiteral("not a plain file the game may write");
@@ -389,10 +387,6 @@ bool INI::PutIniAll(const QList<Entry>& entries)
             error = QStringLiteral("the values alone are too large");
         } else if (file.open(QIODevice::WriteOnly)) {
             bool ok = file.write(text) == text.size() && file.flush();
-            if (ok && existed && ::fchmod(file.handle(), old.st_mode & 07777) != 0) {
-                error = QString::fromLocal8Bit(std::strerror(errno));
-                ok = false;
-            }
             // The new text reaches the disk before it takes the old file's
             // place, so that a power cut cannot leave an empty file either.
             // A file system that cannot sync at all (EINVAL) is no reason to
