@@ -2,9 +2,10 @@
 // rounds, timer fidelity and how long a round start holds up the
 // user-interface thread.
 //
-// Usage: bench_game MODE --dir PROGRAM_FOLDER [options]
-//   prepare     fills PROGRAM_FOLDER with links to the built sounds, tunes,
-//               help page and icon, and writes a settings file (--music)
+// Usage: bench_game MODE --dir SETTINGS_FOLDER [options]
+//   prepare     links the built sounds, tunes, help page and icon beside
+//               this program, where the game looks for them, and writes a
+//               settings file into SETTINGS_FOLDER (--music)
 //   shown       starts like the game and prints "shown_ns" at the first frame
 //   idle        CPU time per minute: --where menu|round|banner --seconds S
 //   memory      resident size after start-up and over --rounds N rounds
@@ -13,32 +14,35 @@
 //   roundstart  time spent in a round start with music on and off
 //               (--rounds N of each)
 // --music on|off sets the music switch in the settings file (default on).
-// The program folder is a scratch folder: the game writes its settings there.
+// The settings folder is a scratch folder: the game writes its settings there.
 #include "BenchUtil.h"
 
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
 #include "common/clsCommon.h"
 #include "effects/Ending.h"
+#include "effects/Look.h"
 #include "effects/MessageBoard.h"
 #include "effects/TextFlash.h"
 #include "game/Random.h"
-#include "ui/AnswerCell.h"
-#include "ui/Look.h"
+#include "settings/INI.h"
 #include "ui/Prompter.h"
+#include "ui/RoundFlow.h"
 #include "ui/SignalCloser.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPushButton>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
-using zorbel::clsBGMAPI;
 using zorbel::frmMain;
 
 namespace
@@ -112,160 +116,225 @@ void writeSettings(const QString& dir, bool music)
     f.write("InfoOn=True\n");
 }
 
-// Links the built program files into the scratch folder, so the game finds
-// its sounds and tunes there and writes its settings there, not beside the
-// real program.
+// Links the built program files beside this program (the folder the audio
+// code reads its sounds and tunes from). A link already in place is kept, so
+// a program running from there meanwhile never misses a file.
 int prepare(const Options& o)
 {
     const QDir program(QStringLiteral(ZORBEL_PROGRAM_DIR));
-    QDir().mkpath(o.dir);
-    const QDir target(o.dir);
+    const QDir here(zorbel::clsCommon::GetPath());
     int tracks = 0, sounds = 0;
     const QStringList names =
         program.entryList({QStringLiteral("*.wav"), QStringLiteral("*.mid"),
                            QStringLiteral("zorbel.png"), QStringLiteral("html")},
                           QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
-        QFile::remove(target.filePath(name));
-        if (!QFile::link(program.filePath(name), target.filePath(name))) {
-            std::fprintf(stderr, "cannot link %s\n", qPrintable(name));
-            return 1;
+        const QString from = program.filePath(name), to = here.filePath(name);
+        if (QFileInfo(to).canonicalFilePath() != QFileInfo(from).canonicalFilePath()) {
+            QFile::remove(to);
+            if (!QFile::link(from, to)) {
+                std::fprintf(stderr, "cannot link %s\n", qPrintable(to));
+                return 1;
+            }
         }
         tracks += name.endsWith(QLatin1String(".mid"));
         sounds += name.endsWith(QLatin1String(".wav"));
     }
+    QDir().mkpath(o.dir);
     writeSettings(o.dir, o.music);
     std::printf("prepare.tracks %d\nprepare.sounds %d\n", tracks, sounds);
     return 0;
 }
 
 // The same application set-up as the game's main().
-void setUpApplication(QApplication& app, const QString& dir)
+void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("zorbel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zorbel"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("zorbel"));
-    zorbel::clsCommon::SetPathOverride(dir);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorbel.Zorbel"));
+    zorbel::installQtJapanese(app);
     zorbel::look::applyLightStyle(app);
     QApplication::setWindowIcon(QIcon(zorbel::clsCommon::GetPath() + QStringLiteral("zorbel.png")));
     QApplication::setQuitOnLastWindowClosed(false);
-    frmMain::setShowSplash(false);
 }
 
-// Lets queued work, deferred deletions, paints and a track load finish.
-void settle()
+// Answers every question Yes (retiring from a round) and opens nothing.
+class YesPrompter final : public zorbel::Prompter
 {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    clsBGMAPI::instance().WaitForLoad();
-    QCoreApplication::processEvents();
-}
+public:
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+    void showError(QWidget*, const QString&, const QString& text) override
+    {
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    }
+    int ShellExe(const QString&, const QString&) override { return 33; }
+};
 
-// Types one digit into a cell, the way a key press ends up in it.
-void typeDigit(frmMain& w, int cell, int digit)
+// The window and what it is handed, built as main() builds them (without
+// the splash screen), and the parts the benchmarks drive, found by name.
+struct Game {
+    explicit Game(const QString& dir) : settings(dir)
+    {
+        for (int i = 0; i < zorbel::kMaxCells; ++i)
+            cells.append(w.findChild<QLineEdit*>(QStringLiteral("txtAns%1").arg(i)));
+        if (!flow || !banner || !flash || !ending || cells.contains(nullptr))
+            fail("the window lacks a part the benchmarks drive");
+    }
+    ~Game() { w.close(); }
+
+    [[noreturn]] static void fail(const char* why)
+    {
+        std::fprintf(stderr, "bench_game: %s\n", why);
+        std::exit(1);
+    }
+    void click(const char* name)
+    {
+        auto* b = w.findChild<QPushButton*>(QLatin1String(name));
+        if (!b)
+            fail(name);
+        b->click();
+    }
+    bool enabled(const char* name) const
+    {
+        auto* b = w.findChild<QPushButton*>(QLatin1String(name));
+        return b && b->isEnabled();
+    }
+    // Lets queued work, deferred deletions, paints and a track load finish.
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        music.WaitForLoad();
+        QCoreApplication::processEvents();
+    }
+    int stage() const { return static_cast<int>(flow->Stage()); }
+
+    zorbel::Sound sound;
+    zorbel::clsBGMAPI music;
+    YesPrompter prompter;
+    zorbel::INI settings;
+    frmMain w{{sound, music, prompter, settings, zorbel::clsCommon::GetPath(), false}};
+    zorbel::RoundFlow* flow = w.findChild<zorbel::RoundFlow*>(QStringLiteral("flow"));
+    zorbel::MessageBoard* banner = w.findChild<zorbel::MessageBoard*>();
+    zorbel::TextFlash* flash = w.findChild<zorbel::TextFlash*>();
+    zorbel::Ending* ending = w.findChild<zorbel::Ending*>();
+    QList<QLineEdit*> cells;
+};
+
+// A new player's settings, the window loaded and shown, a fixed seed.
+void start(Game& g, const Options& o)
 {
-    w.txtAns[cell]->setText(QString(QChar(u'0' + digit)));
+    writeSettings(o.dir, o.music);
+    g.w.Form_Load();
+    g.w.show();
+    zorbel::Rnd::Seed(20240601);
+    g.settle();
 }
 
 // Back to the title menu the way the player goes: メニューへ, answering the
 // retire question with Yes; after a completed level Try leads there.
-void backToMenu(frmMain& w)
+void backToMenu(Game& g)
 {
-    if (w.cmdRetire->isEnabled())
-        w.cmdRetire_Click();
-    else
-        w.cmdTry_Click();
-    settle();
+    g.click(g.enabled("cmdRetire") ? "cmdRetire" : "cmdTry");
+    g.settle();
 }
 
 // One round with every timer stepped by hand: three real-game rounds with
 // typed digits, then a practice round with the demonstration.
-void playRound(frmMain& w, int round)
+void playRound(Game& g, int round)
 {
     if (round % 4 == 3) {
-        w.cmdTitlePractice_Click();
-        settle();
-        w.cmdEx_Click();
+        g.click("cmdTitlePractice");
+        g.settle();
+        g.click("cmdEx");
     } else {
-        w.cmdTitleTry_Click();
-        settle();
-        while (w.banner->isRunning())
-            w.banner->timMB_Timer();
-        for (int i = 0; i < w.Zorb.CellCount; ++i) {
-            if (!w.txtAns[i]->isEnabled() || w.txtAns[i]->isReadOnly())
+        g.click("cmdTitleTry");
+        g.settle();
+        while (g.banner->isRunning())
+            g.banner->timMB_Timer();
+        for (int i = 0; i < g.flow->Zorb.CellCount; ++i) {
+            if (!g.cells[i]->isEnabled() || g.cells[i]->isReadOnly())
                 continue;
-            typeDigit(w, i, zorbel::Rnd::Digit());
-            while (w.flash->isRunning())
-                w.flash->timTextFlash_Timer();
+            g.cells[i]->setText(QString(QChar(u'0' + zorbel::Rnd::Digit())));
+            while (g.flash->isRunning())
+                g.flash->timTextFlash_Timer();
             if (i % 10 == 9)
                 QCoreApplication::processEvents();
         }
-        if (!w.cmdChk->isEnabled()) {
+        if (!g.enabled("cmdChk")) {
             std::fprintf(stderr, "round %d: the board is full but 採点 is not enabled\n", round);
             std::exit(1);
         }
-        w.cmdChk_Click();
+        g.click("cmdChk");
     }
-    while (w.timResult.isActive())
-        w.timResult_Timer();
+    while (g.flow->Counting())
+        g.flow->timResult_Timer();
     QCoreApplication::processEvents();
-    backToMenu(w);
+    backToMenu(g);
 }
 
-struct Game {
-    explicit Game(const Options& o)
+// The effects keep their timers to themselves. The first timer event sent
+// to a QTimer lying inside the effect object names its timer; `tick` is then
+// connected to its timeout, so it runs right after the effect's own handler.
+class TimerProbe : public QObject
+{
+public:
+    template <class Effect>
+    TimerProbe(const Effect* effect, std::function<void()> tick)
+        : begin_(reinterpret_cast<std::uintptr_t>(effect)), end_(begin_ + sizeof(Effect)),
+          tick_(std::move(tick))
     {
-        writeSettings(o.dir, o.music);
-        zorbel::Prompter::setHandler([](zorbel::Prompter::Kind, const QString&, const QString&) {
-            return zorbel::Prompter::Answer::Yes;
-        });
-        w = std::make_unique<frmMain>();
-        w->Form_Load();
-        w->show();
-        zorbel::Rnd::Seed(20240601);
-        settle();
+        QCoreApplication::instance()->installEventFilter(this);
     }
-    ~Game()
+    QTimer* timer = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        w->close();
-        w.reset();
-        clsBGMAPI::instance().Shutdown();
-        zorbel::Sound::instance().Shutdown();
+        const auto at = reinterpret_cast<std::uintptr_t>(watched);
+        if (event->type() == QEvent::Timer && at >= begin_ && at < end_ &&
+            (timer = qobject_cast<QTimer*>(watched))) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            connect(timer, &QTimer::timeout, this, tick_);
+        }
+        return false;
     }
-    std::unique_ptr<frmMain> w;
+
+private:
+    std::uintptr_t begin_, end_;
+    std::function<void()> tick_;
 };
 
-int shown(QApplication& app, long long mainNs)
+int shown(const Options& o, long long mainNs)
 {
     bench::mark("main", mainNs);
     bench::mark("app");
-    frmMain window;
-    zorbel::SignalCloser closer(&window);
-    bench::FirstFrame probe(&window, bench::reportShownAndExit);
+    Game g(o.dir);
+    zorbel::SignalCloser closer(&g.w);
+    bench::FirstFrame probe(&g.w, bench::reportShownAndExit);
     bench::mark("built");
-    window.Form_Load();
+    g.w.Form_Load();
     bench::mark("loaded");
-    window.show();
-    return app.exec();
+    g.w.show();
+    return QCoreApplication::exec();
 }
 
 int idle(const Options& o)
 {
-    Game g(o);
-    frmMain& w = *g.w;
+    Game g(o.dir);
+    start(g, o);
     if (o.where != QLatin1String("menu")) {
-        w.cmdTitleTry_Click();
-        settle();
+        g.click("cmdTitleTry");
+        g.settle();
     }
-    if (o.where == QLatin1String("banner")) {
-        // Keep the banner running for the whole measurement.
-        QObject::connect(&w.banner->timMB, &QTimer::timeout, &w, [&w] {
-            if (!w.banner->isRunning())
-                w.banner->start(w.Stage);
+    // "banner": the banner starts again whenever it ends.
+    std::unique_ptr<TimerProbe> again;
+    if (o.where == QLatin1String("banner"))
+        again = std::make_unique<TimerProbe>(g.banner, [&g] {
+            if (!g.banner->isRunning())
+                g.banner->start(g.stage());
         });
-    } else if (o.where == QLatin1String("round")) {
+    if (o.where == QLatin1String("round"))
         bench::runFor(2000); // the banner's 1.6 s pass; the waiting indicator runs on
-    }
     bench::runFor(1000);
     const double c0 = bench::cpuSeconds();
     const long long t0 = bench::monotonicNs();
@@ -275,7 +344,7 @@ int idle(const Options& o)
     const QByteArray key = "idle." + o.where.toLatin1() + (o.music ? ".music_on" : ".music_off");
     std::printf("%s.cpu_s_per_min %.4f\n", key.constData(), cpu / wall * 60.0);
     std::printf("%s.core_pct %.4f\n", key.constData(), cpu / wall * 100.0);
-    if (o.where == QLatin1String("round") && w.banner->isRunning())
+    if (o.where == QLatin1String("round") && g.banner->isRunning())
         std::fprintf(stderr, "the banner was still running during the measurement\n");
     return 0;
 }
@@ -289,11 +358,12 @@ void printMemory(const char* when)
 
 int memory(const Options& o)
 {
-    Game g(o);
+    Game g(o.dir);
+    start(g, o);
     bench::runFor(500);
     printMemory("startup");
     for (int round = 1; round <= o.rounds; ++round) {
-        playRound(*g.w, round);
+        playRound(g, round);
         if (round == 10)
             printMemory("round10");
     }
@@ -302,15 +372,15 @@ int memory(const Options& o)
     return 0;
 }
 
-// Logs `ticks` intervals of one timer under the real event loop. `restart`
-// starts the effect again whenever its tick handler has stopped it.
-bench::TickStats collect(QTimer& timer, int ticks, const std::function<void()>& start,
+// Logs `ticks` intervals of an effect's timer under the real event loop.
+// `restart` starts the effect again whenever its tick handler has stopped it.
+template <class Effect>
+bench::TickStats collect(const Effect* effect, int ticks, const std::function<void()>& start,
                          const std::function<bool()>& running, const std::function<void()>& restart)
 {
     bench::TickLog log;
     bool done = false;
-    // Connected after the effect's own handler, so it runs after each tick.
-    const auto c = QObject::connect(&timer, &QTimer::timeout, [&] {
+    TimerProbe probe(effect, [&] {
         if (done)
             return;
         log.tick();
@@ -326,55 +396,53 @@ bench::TickStats collect(QTimer& timer, int ticks, const std::function<void()>& 
     });
     start();
     QCoreApplication::exec();
-    QObject::disconnect(c);
-    timer.stop();
-    return bench::tickStats(log.intervals, timer.interval());
+    probe.timer->stop();
+    return bench::tickStats(log.intervals, probe.timer->interval());
 }
 
 int timers(const Options& o)
 {
-    Game g(o);
-    frmMain& w = *g.w;
+    Game g(o.dir);
+    start(g, o);
     bench::runFor(500);
 
     // The stage banner of a real-game round, started again when it ends.
     const auto mb = collect(
-        w.banner->timMB, o.ticks,
-        [&w] {
-            w.cmdTitleTry_Click();
-            settle();
+        g.banner, o.ticks,
+        [&g] {
+            g.click("cmdTitleTry");
+            g.settle();
         },
-        [&w] { return w.banner->isRunning(); }, [&w] { w.banner->start(w.Stage); });
-    w.banner->stop();
+        [&g] { return g.banner->isRunning(); }, [&g] { g.banner->start(g.stage()); });
+    g.banner->stop();
 
     // The flash of a typed digit: nine ticks, then the next digit.
     int typed = 0;
-    auto typeNext = [&w, &typed] {
+    auto typeNext = [&g, &typed] {
         // Each pass over the board types other digits, so every cell changes.
-        const int n = w.Zorb.CellCount;
-        typeDigit(w, typed % n, (typed + typed / n) % 10);
+        const int n = g.flow->Zorb.CellCount;
+        g.cells[typed % n]->setText(QString(QChar(u'0' + (typed + typed / n) % 10)));
         ++typed;
     };
     const auto flash = collect(
-        w.flash->timTextFlash, o.ticks, typeNext, [&w] { return w.flash->isRunning(); }, typeNext);
+        g.flash, o.ticks, typeNext, [&g] { return g.flash->isRunning(); }, typeNext);
 
     // The result count-down of a practice round, scored again when it ends.
-    backToMenu(w);
+    backToMenu(g);
     const auto result = collect(
-        w.timResult, o.ticks,
-        [&w] {
-            w.cmdTitlePractice_Click();
-            settle();
-            w.cmdEx_Click();
+        g.flow, o.ticks,
+        [&g] {
+            g.click("cmdTitlePractice");
+            g.settle();
+            g.click("cmdEx");
         },
-        [&w] { return w.timResult.isActive(); }, [&w] { w.cmdChk_Click(); });
+        [&g] { return g.flow->Counting(); }, [&g] { g.click("cmdChk"); });
 
     // The ending; it closes the window on its 181st tick, so it is measured
     // only up to there.
-    const int endTicks = std::min(o.ticks, 170);
     const auto end = collect(
-        w.ending->timEnd, endTicks, [&w] { w.ending->start(); },
-        [&w] { return w.ending->isRunning(); }, [] {});
+        g.ending, std::min(o.ticks, 170), [&g] { g.ending->start(g.flow->Zorb.BGMOn); },
+        [&g] { return g.ending->isRunning(); }, [] {});
 
     bench::printTicks("timers.timMB", mb);
     bench::printTicks("timers.timTextFlash", flash);
@@ -385,24 +453,24 @@ int timers(const Options& o)
 
 int roundStart(const Options& o)
 {
-    Game g(o);
-    frmMain& w = *g.w;
-    clsBGMAPI& bgm = clsBGMAPI::instance();
+    Game g(o.dir);
+    start(g, o);
     std::vector<double> on, off;
+    // Alternate (on off off on ...), so drift on a shared machine hits both
+    // alike. Each setting is made before going back to the menu, so the
+    // title tune plays there when the music is on.
+    auto musicFor = [](int i) { return (i % 2 == 0) == (i / 2 % 2 == 0); };
     for (int i = 0; i < 2 * o.rounds; ++i) {
-        // Alternate, so drift on a shared machine hits both alike.
-        const bool music = (i % 2 == 0) == (i / 2 % 2 == 0);
-        w.Zorb.BGMOn = music;
-        bgm.BGMOnOff(music);
-        w.ReturnToMenu(); // the title tune plays when the music is on
-        settle();
+        const bool music = musicFor(i);
         bench::runFor(100);
         const long long t0 = bench::monotonicNs();
-        w.cmdTitleTry_Click(); // starts the round and its own tune
+        g.click("cmdTitleTry"); // starts the round and its own tune
         const double ms = static_cast<double>(bench::monotonicNs() - t0) / 1e6;
         (music ? on : off).push_back(ms);
-        settle();
-        backToMenu(w);
+        g.settle();
+        g.flow->Zorb.BGMOn = musicFor(i + 1);
+        g.music.BGMOnOff(musicFor(i + 1));
+        backToMenu(g);
     }
     auto print = [](const char* name, std::vector<double> v) {
         std::sort(v.begin(), v.end());
@@ -424,9 +492,9 @@ int main(int argc, char** argv)
         return prepare(o);
 
     QApplication app(argc, argv);
-    setUpApplication(app, o.dir);
+    setUpApplication(app);
     if (o.mode == QLatin1String("shown"))
-        return shown(app, mainNs);
+        return shown(o, mainNs);
     if (o.mode == QLatin1String("idle"))
         return idle(o);
     if (o.mode == QLatin1String("memory"))

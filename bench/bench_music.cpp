@@ -2,9 +2,8 @@
 // music track, compared with loading the track in place.
 //
 // Usage: bench_music [file.mid ...]
-// Without files it uses the tunes in the program folder, or, when there are
-// none, a short tune it writes itself. Runs on SDL's dummy audio driver unless
-// SDL_AUDIODRIVER says otherwise.
+// Without files it uses the tunes in the build's program folder. Runs on
+// SDL's dummy audio driver unless SDL_AUDIODRIVER says otherwise.
 #include "audio/clsBGMAPI.h"
 #include "common/clsCommon.h"
 
@@ -12,11 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <SDL2/SDL_mixer.h>
-#include <glib.h>
-#include <smf.h>
 
 #include <algorithm>
 #include <chrono>
@@ -44,24 +40,6 @@ struct Stats {
     }
 };
 
-// Two seconds of a C major scale on a piano.
-bool writeScale(const QString& path)
-{
-    smf_t* smf = smf_new();
-    smf_track_t* track = smf_track_new();
-    smf_add_track(smf, track);
-    const int notes[] = {60, 62, 64, 65, 67, 69, 71, 72};
-    double t = 0.0;
-    for (int n : notes) {
-        smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x90, n, 100), t);
-        smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x80, n, 0), t + 0.25);
-        t += 0.25;
-    }
-    const bool ok = smf_save(smf, QFile::encodeName(path).constData()) == 0;
-    smf_delete(smf);
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -78,22 +56,16 @@ int main(int argc, char** argv)
         for (const QString& name : program.entryList({QStringLiteral("rg*.mid")}, QDir::Files))
             files << program.filePath(name);
     }
-    QTemporaryDir tmp;
     if (files.isEmpty()) {
-        const QString path = tmp.filePath(QStringLiteral("scale.mid"));
-        if (!writeScale(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        files << path;
+        std::fprintf(stderr, "no tunes in %s: build the game first\n", ZORBEL_PROGRAM_DIR);
+        return 1;
     }
-    // The music class takes names relative to the program folder.
-    zorbel::clsCommon::SetPathOverride(QStringLiteral("/"));
-
-    auto& bgm = zorbel::clsBGMAPI::instance();
+    // The music class takes names relative to the running program's folder.
+    const QDir here(zorbel::clsCommon::GetPath());
+    zorbel::clsBGMAPI bgm;
     bgm.InitBGM();
     for (const QString& f : files)
-        bgm.AddBGM(f.mid(1));
+        bgm.AddBGM(here.relativeFilePath(f));
     std::printf("tracks: %lld (%s ...)\n", static_cast<long long>(files.size()),
                 qPrintable(files.first()));
 
@@ -144,7 +116,5 @@ int main(int argc, char** argv)
     startDelay.print("BGMPlay until the track plays");
     loadInPlace.print("Mix_LoadMUS in place, for comparison");
     freeInPlace.print("Mix_FreeMusic in place, for comparison");
-
-    bgm.Shutdown();
     return 0;
 }
