@@ -24,7 +24,8 @@ namespace zorbel::testing
 // Boards with their scores, checked with zorbel-score.
 inline const char* const kScore88 = "314159265358979323846264338327";
 inline const char* const kScore71 = "012345678901234567890123456789";
-inline const char* const kPass100 = "3982597919074833788762328601290404796669725102734646869589693504925899139441177151620466109906958483";
+inline const char* const kPass100 = "39825979190748337887623286012904047966697251027346468695896935"
+                                    "04925899139441177151620466109906958483";
 inline const char* const kPass100Score = "092";
 inline const char* const kPass100Verdict = "Great!!";
 
@@ -38,12 +39,11 @@ inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
 
 struct FakeSound : SoundEffects {
     QList<int> played;
-    bool on = true;
     void Add(const QString&) override {}
-    void SetSoundOn(bool o) override { on = o; }
+    void SetSoundOn(bool) override {}
     void PlayAsync(std::int16_t n, std::int16_t, std::int16_t, std::int16_t) override
     {
-        played.append(n);
+        played << n;
     }
 };
 
@@ -52,30 +52,30 @@ struct FakeMusic : BackgroundMusic {
     QList<bool> switches;
     void InitBGM() override {}
     void AddBGM(const QString&) override {}
-    void BGMOnOff(bool on) override { switches.append(on); }
-    void BGMPlay(std::int16_t n, bool) override { tracks.append(n); }
+    void BGMOnOff(bool on) override { switches << on; }
+    void BGMPlay(std::int16_t n, bool) override { tracks << n; }
     void BGMStop() override {}
     bool GetBGMStopped() override { return true; }
     void CalledByTimer() override {}
 };
 
 struct FakePrompter : Prompter {
-    QStringList asked; // "title|text", questions and errors alike
+    QStringList asked;  // "title|text", questions and errors alike
     QStringList opened; // "path#fragment"
     bool yes = true;
     int shellResult = 2; // file not found
     bool askYesNo(QWidget*, const QString& title, const QString& text) override
     {
-        asked.append(title + u'|' + text);
+        asked << title + u'|' + text;
         return yes;
     }
     void showError(QWidget*, const QString& title, const QString& text) override
     {
-        asked.append(title + u'|' + text);
+        asked << title + u'|' + text;
     }
     int ShellExe(const QString& path, const QString& fragment) override
     {
-        opened.append(path + u'#' + fragment);
+        opened << path + u'#' + fragment;
         return shellResult;
     }
 };
@@ -105,7 +105,10 @@ struct Game {
     QString text(const char* name) const { return get<QLabel>(QLatin1String(name))->text(); }
     QLineEdit* cell(int i) const { return get<QLineEdit>(QStringLiteral("txtAns%1").arg(i)); }
     RoundFlow* flow() const { return get<RoundFlow>(QStringLiteral("flow")); }
-    void click(const char* name) const { QTest::mouseClick(get(QLatin1String(name)), Qt::LeftButton); }
+    void click(const char* name) const
+    {
+        QTest::mouseClick(get(QLatin1String(name)), Qt::LeftButton);
+    }
     // Types digits into the cells from `from` on, one key each.
     void type(const QString& digits, int from = 0) const
     {
