@@ -37,14 +37,12 @@ inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
     return d;
 }
 
+// clang-format off
 struct FakeSound : SoundEffects {
     QList<int> played;
     void Add(const QString&) override {}
     void SetSoundOn(bool) override {}
-    void PlayAsync(std::int16_t n, std::int16_t, std::int16_t, std::int16_t) override
-    {
-        played << n;
-    }
+    void PlayAsync(std::int16_t n, std::int16_t, std::int16_t, std::int16_t) override { played << n; }
 };
 
 struct FakeMusic : BackgroundMusic {
@@ -60,25 +58,15 @@ struct FakeMusic : BackgroundMusic {
 };
 
 struct FakePrompter : Prompter {
-    QStringList asked;  // "title|text", questions and errors alike
-    QStringList opened; // "path#fragment"
+    QStringList asked;   // "title|text", questions and errors alike
+    QStringList opened;  // "path#fragment"
     bool yes = true;
     int shellResult = 2; // file not found
-    bool askYesNo(QWidget*, const QString& title, const QString& text) override
-    {
-        asked << title + u'|' + text;
-        return yes;
-    }
-    void showError(QWidget*, const QString& title, const QString& text) override
-    {
-        asked << title + u'|' + text;
-    }
-    int ShellExe(const QString& path, const QString& fragment) override
-    {
-        opened << path + u'#' + fragment;
-        return shellResult;
-    }
+    bool askYesNo(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; return yes; }
+    void showError(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; }
+    int ShellExe(const QString& path, const QString& f) override { opened << path + u'#' + f; return shellResult; }
 };
+// clang-format on
 
 // A loaded, shown main window in its own program folder.
 struct Game {

@@ -2,10 +2,7 @@
 // count, and when the progress must be saved.
 #include "Fakes.h"
 
-#include "ui/RoundFlow.h"
-
 #include <QSignalSpy>
-#include <QTest>
 
 using namespace zorbel;
 using namespace zorbel::testing;
@@ -44,47 +41,41 @@ class TestRoundFlow : public QObject
 {
     Q_OBJECT
 private slots:
-    // Real-game rounds from a level's FIRST stage, boards played in order.
+    // Rounds from a level's FIRST stage (or practice), boards played in order.
     // after: stage level LevelMax best-of-level-1 TryAction saves count-texts
-    void realGame_data()
+    void rounds_data()
     {
         QTest::addColumn<int>("levelMax");
         QTest::addColumn<int>("best");
+        QTest::addColumn<bool>("practice");
         QTest::addColumn<QStringList>("boards");
         QTest::addColumn<QString>("shown"); // score, verdict, Try caption
         QTest::addColumn<QString>("after");
         const QString b88 = kScore88, b71 = kScore71, b100 = kPass100;
-        QTest::newRow("L1 pass") << 1 << 0 << QStringList{b88} << "088 Nice! NextStage"
-                                 << "1 1 1 88 3 1 12";
-        QTest::newRow("L1 fail") << 1 << 0 << QStringList{b71} << "071 Valueable... Retry"
-                                 << "-1 1 1 71 2 1 12";
-        QTest::newRow("L1 fail, best kept")
-            << 1 << 88 << QStringList{b71} << "071 Valueable... Retry"
-            << "-1 1 1 88 2 0 12";
-        QTest::newRow("L1 pass below best") << 1 << 95 << QStringList{b88} << "088 Nice! NextStage"
-                                            << "1 1 1 95 3 0 12";
-        QTest::newRow("L1 done") << 1 << 0 << QStringList{b88, b88} << "088 Nice! Go to Level2"
-                                 << "-2 2 2 88 1 2 12";
-        QTest::newRow("L1 SECOND fails")
-            << 1 << 0 << QStringList{b88, b71} << "071 Valueable... Retry"
-            << "-1 1 1 88 2 1 12";
-        QTest::newRow("L5 SECOND") << 5 << 0 << QStringList{b100, b100} << "092 Great!! NextStage"
-                                   << "2 5 5 0 3 1 40";
-        QTest::newRow("L5 THIRD") << 5 << 0 << QStringList{b100, b100, b100}
-                                  << "092 Great!! Good Job!!!"
-                                  << "3 6 5 0 0 2 40";
+        // clang-format off
+        QTest::newRow("L1 pass") << 1 << 0 << false << QStringList{b88} << "088 Nice! NextStage" << "1 1 1 88 3 1 12";
+        QTest::newRow("L1 fail") << 1 << 0 << false << QStringList{b71} << "071 Valueable... Retry" << "-1 1 1 71 2 1 12";
+        QTest::newRow("L1 fail, best kept") << 1 << 88 << false << QStringList{b71} << "071 Valueable... Retry" << "-1 1 1 88 2 0 12";
+        QTest::newRow("L1 pass below best") << 1 << 95 << false << QStringList{b88} << "088 Nice! NextStage" << "1 1 1 95 3 0 12";
+        QTest::newRow("L1 done") << 1 << 0 << false << QStringList{b88, b88} << "088 Nice! Go to Level2" << "-2 2 2 88 1 2 12";
+        QTest::newRow("L1 SECOND fails") << 1 << 0 << false << QStringList{b88, b71} << "071 Valueable... Retry" << "-1 1 1 88 2 1 12";
+        QTest::newRow("L5 SECOND") << 5 << 0 << false << QStringList{b100, b100} << "092 Great!! NextStage" << "2 5 5 0 3 1 40";
+        QTest::newRow("L5 THIRD") << 5 << 0 << false << QStringList{b100, b100, b100} << "092 Great!! Good Job!!!" << "3 6 5 0 0 2 40";
+        QTest::newRow("L1 practice") << 1 << 0 << true << QStringList{b88, b88} << "088  " << "-1 1 1 0 2 0 12";
+        // clang-format on
     }
-    void realGame()
+    void rounds()
     {
         QFETCH(int, levelMax);
         QFETCH(int, best);
+        QFETCH(bool, practice);
         QFETCH(QStringList, boards);
         Flow t(levelMax, best);
         QCOMPARE(t.f.Level(), levelMax);
-        t.f.ChooseRealGame();
+        practice ? t.f.ChoosePractice() : t.f.ChooseRealGame();
         for (const QString& b : boards)
             t.play(b.toLatin1().constData());
-        QVERIFY(t.last.judged);
+        QCOMPARE(t.last.judged, !practice);
         const Judgement& j = t.last.judgement;
         QTEST(QStringList({t.last.scoreText, QString::fromStdString(j.verdict.text),
                            QString::fromStdString(j.tryCaption)})
@@ -104,20 +95,6 @@ private slots:
         QCOMPARE(t.f.Saved().ClearFlg, t.f.GameCleared());
         if (t.f.GameCleared())
             QCOMPARE(int(t.f.KeepLevel()), 1); // level 6 is out of reach
-    }
-
-    void practiceIsNotJudged()
-    {
-        Flow t(5);
-        t.f.ChoosePractice();
-        t.play(kPass100);
-        QVERIFY(!t.last.judged);
-        QCOMPARE(t.last.scoreText, QString(kPass100Score));
-        QVERIFY(t.last.details.startsWith(QString::fromUtf8("*素点")));
-        QCOMPARE(t.texts, 12);
-        QCOMPARE(int(t.f.Stage()), -1);
-        QCOMPARE(int(t.f.Zorb.MaxScore[5]), 0);
-        QCOMPARE(t.progress.count(), 0);
     }
 
     void cutShort_data()
@@ -152,12 +129,11 @@ private slots:
         QTest::addColumn<int>("levelMax");
         QTest::addColumn<QString>("presses"); // N: level button, K: menu again
         QTest::addColumn<QString>("levels");
-        QTest::newRow("max 3") << 3 << "NNNK"
-                               << "1233";
-        QTest::newRow("max 1") << 1 << "NKN"
-                               << "111";
-        QTest::newRow("max 5") << 5 << "KNN"
-                               << "512";
+        // clang-format off
+        QTest::newRow("max 3") << 3 << "NNNK" << "1233";
+        QTest::newRow("max 1") << 1 << "NKN" << "111";
+        QTest::newRow("max 5") << 5 << "KNN" << "512";
+        // clang-format on
     }
     void levelButton()
     {
