@@ -208,8 +208,8 @@ struct Game {
     }
     int stage() const { return static_cast<int>(flow->Stage()); }
 
-    zorbel::Sound sound;
     zorbel::clsBGMAPI music;
+    zorbel::Sound sound;
     YesPrompter prompter;
     zorbel::INI settings;
     frmMain w{{sound, music, prompter, settings, zorbel::clsCommon::GetPath(), false}};
