@@ -8,6 +8,7 @@
 
 #include <SDL2/SDL_mixer.h>
 #include <SDL2/SDL_rwops.h>
+#include <SDL2/SDL_thread.h>
 
 namespace zorbel::audio
 {
@@ -26,7 +27,12 @@ void MusicLoader::request(std::uint64_t ticket, const std::string& path)
         pending_ = Request{ticket, path};
         quit_ = false;
         if (!thread_.joinable())
-            thread_ = std::thread([this] { run(); });
+            thread_ = std::thread([this] {
+                run();
+                // SDL keeps its error text per thread and frees it by itself
+                // only for threads it started.
+                SDL_TLSCleanup();
+            });
     }
     wake_.notify_one();
 }

@@ -1,38 +1,23 @@
 // The tunes and sound effects the build makes from our ABC sources, read back
-// as the game reads them (the game's tune check, SDL): each lasts as long as its moment needs,
-// closes every note, loops on a bar line, stays below full scale and starts
-// and ends without a click; and an install puts all of them beside the program.
-
+// as the game reads them (its tune check, SDL): each lasts as long as its
+// moment needs, closes every note, loops on a bar line, stays below full scale
+// and starts and ends without a click; an install puts all of them beside the program.
 #include "audio/MidiCheck.h"
 
 #include <SDL.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <set>
-#include <utility>
 
 namespace
 {
-
 const QString kProgramDir = QStringLiteral(ZORBEL_PROGRAM_DIR);
 constexpr int kDrumChannel = 9; // channel 10 in General MIDI's own counting
-
-QByteArray pathOf(const QString& file)
-{
-    return QFile::encodeName(kProgramDir + '/' + file);
-}
-
 } // namespace
 
 class TestAudioAssets : public QObject
@@ -47,15 +32,12 @@ private slots:
         QTest::addColumn<bool>("loops");
         for (const char* name : {"rg1", "rg2", "rg3", "rg4", "rg5", "rg7", "rg8"})
             QTest::newRow(name) << QString(name) + ".mid" << 20.0 << 60.0 << true;
-        // The ending plays once and must outlast the 10.86-second farewell.
-        QTest::newRow("rg9") << "rg9.mid" << 12.0 << 16.0 << false;
+        QTest::newRow("rg9") << "rg9.mid" << 12.0 << 16.0 << false; // must outlast the 10.86 s farewell
     }
-    // Length; every note that starts also ends, and no key is struck again
-    // while it sounds (the synthesizer would end both at the first release);
-    // no silence at either end (a loop would stumble, the ending would keep
-    // the program waiting); a loop lasts whole bars; each melodic channel
-    // chooses one instrument before its first note; three melodic channels
-    // and drums.
+    // Every note that starts also ends, and no key is struck again while it
+    // sounds (the synthesizer would end both at the first release); no silence
+    // at either end; a loop lasts whole bars; each melodic channel chooses one
+    // instrument before its first note; three melodic channels and drums.
     void tune()
     {
         QFETCH(QString, file);
@@ -67,43 +49,33 @@ private slots:
         const QByteArray bytes = f.readAll();
         const auto midi = zorbel::audio::checkMidi(reinterpret_cast<const unsigned char*>(bytes.constData()),
                                                    std::size_t(bytes.size()));
-        QVERIFY2(midi.ok, midi.error.c_str());
-        QVERIFY2(midi.seconds >= minSeconds && midi.seconds <= maxSeconds, qPrintable(QString::number(midi.seconds)));
-
+        QVERIFY2(midi.ok && midi.seconds >= minSeconds && midi.seconds <= maxSeconds,
+                 qPrintable(QString("%1 (%2 s)").arg(midi.error.c_str()).arg(midi.seconds)));
         std::map<std::pair<int, int>, int> sounding;
         std::map<int, int> program;
         std::set<int> melodic;
-        bool drums = false;
         double firstOn = -1.0, lastOff = 0.0;
         for (const auto& e : midi.events) {
             const int kind = e.status & 0xF0, channel = e.status & 0x0F;
             const bool on = kind == 0x90 && e.data2 > 0, off = kind == 0x80 || (kind == 0x90 && !on);
-            const QString where = QString("channel %1 note %2 at pulse %3").arg(channel + 1).arg(e.data1).arg(e.pulse);
+            const QString where = QString("channel %1 note %2 at pulse %3: ").arg(channel + 1).arg(e.data1).arg(e.pulse);
             int& count = sounding[{channel, e.data1}];
-            if (on) {
-                QVERIFY2(count++ == 0, qPrintable(where + " struck again while sounding"));
-                if (firstOn < 0.0)
-                    firstOn = e.seconds;
-            } else if (off) {
-                QVERIFY2(count-- == 1, qPrintable(where + " released but not sounding"));
-                lastOff = std::max(lastOff, e.seconds);
-            }
-            if (channel == kDrumChannel) {
-                drums = drums || on;
-            } else if (kind == 0xC0) {
-                QVERIFY2(program.emplace(channel, e.data1).first->second == e.data1,
-                         qPrintable(where + ": the instrument changes"));
-            } else if (on) {
-                QVERIFY2(program.count(channel), qPrintable(where + " before an instrument"));
+            QVERIFY2(!on || count++ == 0, qPrintable(where + "struck again while sounding"));
+            QVERIFY2(!off || count-- == 1, qPrintable(where + "released but not sounding"));
+            firstOn = on && firstOn < 0.0 ? e.seconds : firstOn;
+            lastOff = off ? std::max(lastOff, e.seconds) : lastOff;
+            if (kind == 0xC0 && channel != kDrumChannel)
+                QVERIFY2(program.emplace(channel, e.data1).first->second == e.data1, qPrintable(where + "new instrument"));
+            QVERIFY2(!on || channel == kDrumChannel || program.count(channel), qPrintable(where + "no instrument"));
+            if (on)
                 melodic.insert(channel);
-            }
         }
         for (const auto& [key, count] : sounding)
             QVERIFY2(count == 0, qPrintable(QString("channel %1 note %2 never released").arg(key.first + 1).arg(key.second)));
         QVERIFY2(firstOn >= 0.0 && firstOn < 0.05, qPrintable(QString::number(firstOn)));
         QVERIFY2(midi.seconds - lastOff < 0.5, qPrintable(QString::number(midi.seconds - lastOff)));
-        QVERIFY2(melodic.size() >= 3 && drums, "wants three melodic channels and drums");
-        const std::uint64_t bar = midi.pulsesPerQuarter * 4 * midi.timeSigNumerator / midi.timeSigDenominator;
+        QVERIFY2(melodic.erase(kDrumChannel) && melodic.size() >= 3, "wants three melodic channels and drums");
+        const int bar = midi.pulsesPerQuarter * 4 * midi.timeSigNumerator / midi.timeSigDenominator;
         QVERIFY2(!loops || midi.tracks.front().endPulse % bar == 0, "ends inside a bar");
     }
 
@@ -117,9 +89,8 @@ private slots:
         QTest::newRow("drum roll") << "drums2.wav" << 0.8 << 1.2;
         QTest::newRow("beep") << "pi2.wav" << 0.05 << 0.15;
     }
-    // Read as SDL reads it for the game: its length, a peak loud enough to be
-    // heard yet below full scale, and no click (a sample away from zero) at
-    // either end.
+    // Its length, a peak loud enough to be heard yet below full scale, and no
+    // click (a sample away from zero) at either end.
     void sound()
     {
         QFETCH(QString, file);
@@ -128,25 +99,18 @@ private slots:
         SDL_AudioSpec spec{};
         Uint8* buffer = nullptr;
         Uint32 bytes = 0;
-        QVERIFY2(SDL_LoadWAV(pathOf(file).constData(), &spec, &buffer, &bytes), SDL_GetError());
+        QVERIFY2(SDL_LoadWAV(QFile::encodeName(kProgramDir + '/' + file).constData(), &spec, &buffer, &bytes),
+                 SDL_GetError());
         const std::unique_ptr<Uint8, void (*)(Uint8*)> owner(buffer, SDL_FreeWAV);
-        QCOMPARE(spec.format, Uint16(AUDIO_S16LSB));
         const auto* samples = reinterpret_cast<const std::int16_t*>(buffer);
-        const int count = int(bytes / 2), channels = spec.channels;
-        QVERIFY(channels > 0 && count >= channels);
-        const double seconds = double(count / channels) / spec.freq;
-        QVERIFY2(seconds >= minSeconds && seconds <= maxSeconds,
-                 qPrintable(QString::number(seconds)));
-
-        int peak = 0;
-        for (int i = 0; i < count; ++i)
-            peak = std::max(peak, std::abs(int(samples[i])));
-        const double dbfs = 20.0 * std::log10(std::max(peak, 1) / 32767.0);
+        const int count = int(bytes / 2), channels = spec.channels, peak = *std::max_element(samples, samples + count,
+                                          [](int a, int b) { return std::abs(a) < std::abs(b); });
+        QVERIFY(spec.format == AUDIO_S16LSB && channels > 0 && count >= channels);
+        const double seconds = double(count / channels) / spec.freq, dbfs = 20.0 * std::log10(std::max(std::abs(peak), 1) / 32767.0);
+        QVERIFY2(seconds >= minSeconds && seconds <= maxSeconds, qPrintable(QString::number(seconds)));
         QVERIFY2(dbfs <= -0.5 && dbfs >= -20.0, qPrintable(QString("peak %1 dBFS").arg(dbfs)));
-        for (int c = 0; c < channels; ++c) {
-            QVERIFY2(std::abs(int(samples[c])) <= 163, "click at the start");
-            QVERIFY2(std::abs(int(samples[count - channels + c])) <= 163, "click at the end");
-        }
+        for (int c = 0; c < channels; ++c)
+            QVERIFY2(std::abs(samples[c]) <= 163 && std::abs(samples[count - channels + c]) <= 163, "click");
     }
 
     // An install into any prefix puts all twelve files beside the program.
@@ -154,18 +118,12 @@ private slots:
     {
         QTemporaryDir prefix;
         QProcess cmake;
-        cmake.start(ZORBEL_CMAKE_COMMAND,
-                    {"--install", kProgramDir, "--prefix", prefix.path(), "--component", "audio"});
-        QVERIFY(cmake.waitForFinished(60000));
-        QVERIFY2(cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0,
-                 cmake.readAllStandardError().constData());
-        const QDir installed(prefix.path() + "/" ZORBEL_INSTALL_LIBDIR "/zorbel");
-        for (const char* file :
-             {"fanfale1.wav", "buzzer1.wav", "drums2.wav", "pi2.wav", "rg1.mid", "rg2.mid",
-              "rg3.mid", "rg4.mid", "rg5.mid", "rg7.mid", "rg8.mid", "rg9.mid"}) {
-            const QFileInfo built(kProgramDir + '/' + file), copy(installed.filePath(file));
-            QVERIFY2(built.exists() && built.size() > 0, file);
-            QVERIFY2(copy.exists() && copy.size() == built.size(), file);
+        cmake.start(ZORBEL_CMAKE_COMMAND, {"--install", kProgramDir, "--prefix", prefix.path(), "--component", "audio"});
+        QVERIFY(cmake.waitForFinished(60000) && cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0);
+        for (const char* file : {"fanfale1.wav", "buzzer1.wav", "drums2.wav", "pi2.wav", "rg1.mid", "rg2.mid",
+                                 "rg3.mid", "rg4.mid", "rg5.mid", "rg7.mid", "rg8.mid", "rg9.mid"}) {
+            const QFileInfo built(kProgramDir + '/' + file), copy(prefix.path() + "/" ZORBEL_INSTALL_LIBDIR "/zorbel/" + file);
+            QVERIFY2(built.size() > 0 && copy.size() == built.size(), file);
         }
     }
 };
