@@ -26,8 +26,6 @@ inline const char* const kScore88 = "314159265358979323846264338327";
 inline const char* const kScore71 = "012345678901234567890123456789";
 inline const char* const kPass100 = "39825979190748337887623286012904047966697251027346468695896935"
                                     "04925899139441177151620466109906958483";
-inline const char* const kPass100Score = "092";
-inline const char* const kPass100Verdict = "Great!!";
 
 inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
 {

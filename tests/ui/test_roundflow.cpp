@@ -77,18 +77,12 @@ private slots:
             t.play(b.toLatin1().constData());
         QCOMPARE(t.last.judged, !practice);
         const Judgement& j = t.last.judgement;
-        QTEST(QStringList({t.last.scoreText, QString::fromStdString(j.verdict.text),
-                           QString::fromStdString(j.tryCaption)})
-                  .join(' '),
+        QTEST(t.last.scoreText + ' ' + QString::fromStdString(j.verdict.text) + ' ' +
+                  QString::fromStdString(j.tryCaption),
               "shown");
-        QTEST(QString("%1 %2 %3 %4 %5 %6 %7")
-                  .arg(int(t.f.Stage()))
-                  .arg(t.f.Level())
-                  .arg(t.f.Zorb.LevelMax)
-                  .arg(t.f.Zorb.MaxScore[1])
-                  .arg(int(t.f.Try()))
-                  .arg(t.progress.count())
-                  .arg(t.texts),
+        QTEST(QString::asprintf("%d %d %d %d %d %d %d", int(t.f.Stage()), t.f.Level(),
+                                t.f.Zorb.LevelMax, t.f.Zorb.MaxScore[1], int(t.f.Try()),
+                                int(t.progress.count()), t.texts),
               "after");
         QCOMPARE(t.stopped.count(), 0);
         QCOMPARE(t.f.ClearFlg(), t.f.GameCleared());

@@ -45,20 +45,28 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    // Start-up from the saved progress; the information line and the details
+    // panel (shown after a clear, with the hints off).
     void startUp_data()
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("title"); // level, cells, stages, best
-        QTest::addColumn<bool>("levelButton");
         QTest::addColumn<QString>("info");
+        QTest::addColumn<bool>("details");
+        const QByteArray cleared = "[Dummy]\nDummy=OK\n[GameData]\nClearFlg=True\n";
+        const QString hint1 = "初めは練習を選んでお手本を見るのが良いでしょう。";
+        const QString credit = "Zorbel ver1.01  ―  乱数になりきるゲーム";
         // clang-format off
-        QTest::newRow("empty folder") << QByteArray() << "1 030 2 000点" << false << "初めは練習を選んでお手本を見るのが良いでしょう。";
-        QTest::newRow("level 5") << QByteArray(kLevel5) << "5 100 3 085点" << true << "このインフォメーションはクリックすると消えます。";
+        QTest::newRow("empty folder") << QByteArray() << "1 030 2 000点" << hint1 << false;
+        QTest::newRow("level 5") << QByteArray(kLevel5) << "5 100 3 085点" << "このインフォメーションはクリックすると消えます。" << false;
+        QTest::newRow("cleared") << cleared << "1 030 2 000点" << hint1 << false;
+        QTest::newRow("cleared, hints off") << cleared + "[Option]\nInfoOn=False\n" << "1 030 2 000点" << credit << true;
         // clang-format on
     }
     void startUp()
     {
         QFETCH(QByteArray, ini);
+        QFETCH(bool, details);
         Game g(ini);
         QCOMPARE(g.w->windowTitle(), QString("Zorbel ver1.01"));
         QCOMPARE(g.w->size(), QSize(442, 304));
@@ -66,10 +74,23 @@ private slots:
                            g.text("lblTitleStage"), g.text("lblTitleMaxScore")})
                   .join(' '),
               "title");
-        QTEST(g.button("cmdTitleLevel")->isEnabled(), "levelButton");
+        QCOMPARE(g.button("cmdTitleLevel")->isEnabled(), ini.contains("LevelMax= 5"));
         QTEST(g.text("lblInfo"), "info");
         QCOMPARE(g.music.tracks, QList<int>{7});
-        QVERIFY(g.ini().contains("LevelMax="));
+        if (ini.contains("LevelMax= 5"))
+            return;
+        g.click("cmdTitlePractice");
+        g.click("lblInfo"); // a hint asked for while they are off is remembered
+        QCOMPARE(g.text("lblInfo") == "Zorbel ver1.01  ―  乱数になりきるゲーム", !details);
+        g.click("lblInfo");
+        g.type(kScore88);
+        g.click("cmdChk");
+        g.finish();
+        g.click("lblResultStatic0");
+        QCOMPARE(g.get("picDecInfo")->isVisible(), details);
+        QVERIFY(g.get<QPlainTextEdit>("txtDecInfo")->toPlainText().startsWith("*素点 112"));
+        g.click("cmdDecInfoOk");
+        QVERIFY(!g.get("picDecInfo")->isVisible());
     }
 
     // A typed real-game round at level 1, judged, and the way on.
@@ -264,69 +285,34 @@ private slots:
         QVERIFY(g.w->isUnloaded());
     }
 
-    void infoLineAndDetails_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<bool>("opens");
-        const QByteArray cleared = "[Dummy]\nDummy=OK\n[GameData]\nClearFlg=True\n";
-        QTest::newRow("not cleared") << QByteArray() << false;
-        QTest::newRow("cleared, hints on") << cleared << false;
-        QTest::newRow("cleared, hints off") << cleared + "[Option]\nInfoOn=False\n" << true;
-    }
-    void infoLineAndDetails()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(bool, opens);
-        Game g(ini);
-        const QString credit("Zorbel ver1.01  ―  乱数になりきるゲーム");
-        QCOMPARE(g.text("lblInfo") == credit, opens);
-        g.click("cmdTitlePractice");
-        g.click("lblInfo"); // a hint asked for while they are off is remembered
-        QCOMPARE(g.text("lblInfo"),
-                 opens ? "全てのマス目を0～9の乱数で埋めてから、採点ボタンを押して下さい。"
-                       : credit);
-        g.click("lblInfo");
-        g.type(kScore88);
-        g.click("cmdChk");
-        g.finish();
-        g.click("lblResultStatic0");
-        QCOMPARE(g.get("picDecInfo")->isVisible(), opens);
-        QVERIFY(g.get<QPlainTextEdit>("txtDecInfo")->toPlainText().startsWith("*素点 112"));
-        g.click("cmdDecInfoOk");
-        QVERIFY(!g.get("picDecInfo")->isVisible());
-    }
-
+    // Help: the page in the program folder, on the board last scored.
     void help_data()
     {
-        QTest::addColumn<bool>("scored");
-        QTest::addColumn<bool>("fromBoard");
+        QTest::addColumn<QString>("where");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("fragment");
         QTest::addColumn<bool>("error");
         const QString board = "board=" + QString(kScore88);
-        // clang-format off
-        QTest::newRow("title, missing") << false << false << 2 << "" << true;
-        QTest::newRow("title, opened") << false << false << 42 << "" << false;
-        QTest::newRow("board, unscored") << false << true << 42 << "" << false;
-        QTest::newRow("board, scored") << true << true << 33 << board << false;
-        QTest::newRow("board, scored, limit") << true << true << 32 << board << true;
-        // clang-format on
+        QTest::newRow("title, missing") << "title" << 2 << "" << true;
+        QTest::newRow("title, opened") << "title" << 42 << "" << false;
+        QTest::newRow("board, unscored") << "board" << 42 << "" << false;
+        QTest::newRow("board, scored") << "scored" << 33 << board << false;
+        QTest::newRow("board, scored, limit") << "scored" << 32 << board << true;
     }
     void help()
     {
-        QFETCH(bool, scored);
-        QFETCH(bool, fromBoard);
-        Game g;
+        QFETCH(QString, where);
         QFETCH(int, result);
+        Game g;
         g.prompter.shellResult = result;
-        if (fromBoard)
+        if (where != "title")
             g.click("cmdTitlePractice");
-        if (scored) {
+        if (where == "scored") {
             g.type(kScore88);
             g.click("cmdChk");
             g.finish();
         }
-        g.click(fromBoard ? "cmdHelp" : "cmdTitleHelp");
+        g.click(where == "title" ? "cmdTitleHelp" : "cmdHelp");
         QFETCH(QString, fragment);
         QCOMPARE(g.prompter.opened, QStringList{g.dir.path() + "/html/index.htm#" + fragment});
         QFETCH(bool, error);
