@@ -91,53 +91,40 @@ private slots:
             QCOMPARE(int(t.f.KeepLevel()), 1); // level 6 is out of reach
     }
 
-    void cutShort_data()
-    {
-        QTest::addColumn<bool>("counting");
-        QTest::addColumn<bool>("toMenu");
-        QTest::addColumn<int>("stopped");
-        QTest::newRow("menu during count") << true << true << 1;
-        QTest::newRow("new round during count") << true << false << 1;
-        QTest::newRow("menu after count") << false << true << 0;
-    }
+    // A new round or the menu ends a running count (countStopped) without a
+    // judgement; a finished count is not stopped again.
     void cutShort()
     {
-        QFETCH(bool, counting);
-        QFETCH(bool, toMenu);
         Flow t(1);
         t.f.ChooseRealGame();
-        if (counting) {
+        t.play(kScore71);
+        t.f.EnterMenu();
+        QCOMPARE(t.stopped.count(), 0);
+        for (bool toMenu : {true, false}) {
+            t.f.ChooseRealGame();
             t.f.StartRound();
             t.f.BeginResult(digitsOf(kScore88));
-        } else {
-            t.play(kScore71);
+            toMenu ? t.f.EnterMenu() : void(t.f.StartRound());
+            QVERIFY(!t.f.Counting());
         }
-        toMenu ? t.f.EnterMenu() : void(t.f.StartRound());
-        QVERIFY(!t.f.Counting());
-        QTEST(int(t.stopped.count()), "stopped");
-        QCOMPARE(t.progress.count(), counting ? 0 : 1);
+        QCOMPARE(t.stopped.count(), 2);
+        QCOMPARE(t.progress.count(), 1);
+        QCOMPARE(int(t.f.Zorb.MaxScore[1]), 71);
     }
 
-    void levelButton_data()
-    {
-        QTest::addColumn<int>("levelMax");
-        QTest::addColumn<QString>("presses"); // N: level button, K: menu again
-        QTest::addColumn<QString>("levels");
-        // clang-format off
-        QTest::newRow("max 3") << 3 << "NNNK" << "1233";
-        QTest::newRow("max 1") << 1 << "NKN" << "111";
-        QTest::newRow("max 5") << 5 << "KNN" << "512";
-        // clang-format on
-    }
+    // The level button (N) cycles through the unlocked levels; the menu (K)
+    // shows the current level again.
     void levelButton()
     {
-        QFETCH(int, levelMax);
-        QFETCH(QString, presses);
-        Flow t(levelMax);
-        QString seen;
-        for (QChar p : presses)
-            seen += QString::number(p == u'N' ? t.f.NextLevel() : t.f.KeepLevel());
-        QTEST(seen, "levels");
+        const std::tuple<int, const char*, const char*> rows[] = {
+            {3, "NNNK", "1233"}, {1, "NKN", "111"}, {5, "KNN", "512"}};
+        for (const auto& [levelMax, presses, levels] : rows) {
+            Flow t(levelMax);
+            QString seen;
+            for (const char* p = presses; *p; ++p)
+                seen += QString::number(*p == 'N' ? t.f.NextLevel() : t.f.KeepLevel());
+            QCOMPARE(seen, QString(levels));
+        }
     }
 };
 
