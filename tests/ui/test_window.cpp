@@ -149,62 +149,51 @@ private slots:
         QCOMPARE(g.text("lblTitleLevel") + g.text("lblTitleRDMax"), QString("2040"));
     }
 
+    // A key in cell 5, on an empty or a full board: only ASCII digits count
+    // and flash; a corrected digit on a full real-game board keeps 採点, a
+    // blank takes it away.
     void keys_data()
     {
+        QTest::addColumn<bool>("practice");
+        QTest::addColumn<bool>("full");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("flashing");
+        QTest::addColumn<bool>("check");
         QTest::addColumn<QString>("focus");
         // clang-format off
-        QTest::newRow("digit") << "7" << "7" << true << "txtAns5";
-        QTest::newRow("zero") << "0" << "0" << true << "txtAns5";
-        QTest::newRow("letter") << "a" << "a" << false << "txtAns4";
-        QTest::newRow("full-width digit") << "７" << "７" << false << "txtAns4";
+        QTest::newRow("digit") << true << false << "7" << "7" << false << "txtAns6";
+        QTest::newRow("zero") << true << false << "0" << "0" << false << "txtAns6";
+        QTest::newRow("letter") << true << false << "a" << "a" << false << "txtAns5";
+        QTest::newRow("full-width digit") << true << false << "７" << "７" << false << "txtAns5";
+        QTest::newRow("real, full, digit") << false << true << "1" << "1" << true << "cmdChk";
+        QTest::newRow("real, full, Backspace") << false << true << "\b" << "" << false << "txtAns5";
+        QTest::newRow("practice, full, digit") << true << true << "1" << "1" << true << "txtAns6";
         // clang-format on
     }
     void keys()
     {
-        QFETCH(QString, key);
-        Game g;
-        g.click("cmdTitlePractice");
-        g.cell(4)->setFocus();
-        sendKey(g.cell(4), key);
-        QTEST(g.cell(4)->text(), "text");
-        QFETCH(bool, flashing);
-        QCOMPARE(g.w->findChild<TextFlash*>()->isFlashing(4), flashing);
-        QCOMPARE(g.cell(4)->font().bold(), flashing);
-        QTEST(focusName(), "focus");
-        QTest::keyClicks(g.cell(5), "1"); // the next digit settles the flash: yellow
-        if (flashing)
-            QCOMPARE(cells::textColour(g.cell(4)), QColor(255, 255, 0));
-        // Pasted text keeps its last character.
-        g.cell(6)->insert(QStringLiteral("12あ"));
-        QCOMPARE(g.cell(6)->text(), QString("あ"));
-    }
-
-    // Correcting a digit on a full board; a blank takes 採点 away.
-    void fullBoard_data()
-    {
-        QTest::addColumn<bool>("practice");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("check");
-        QTest::addColumn<QString>("focus");
-        QTest::newRow("real, digit") << false << int(Qt::Key_1) << true << "cmdChk";
-        QTest::newRow("real, Backspace") << false << int(Qt::Key_Backspace) << false << "txtAns5";
-        QTest::newRow("practice, digit") << true << int(Qt::Key_1) << true << "txtAns6";
-    }
-    void fullBoard()
-    {
         QFETCH(bool, practice);
-        QFETCH(int, key);
+        QFETCH(bool, full);
+        QFETCH(QString, text);
         Game g;
         g.click(practice ? "cmdTitlePractice" : "cmdTitleTry");
-        g.type(kScore88);
-        QVERIFY(g.button("cmdChk")->isEnabled());
+        if (full)
+            g.type(kScore88);
+        QCOMPARE(g.button("cmdChk")->isEnabled(), full);
         QTest::mouseClick(g.cell(5), Qt::LeftButton);
-        QTest::keyClick(g.cell(5), Qt::Key(key), Qt::NoModifier);
+        QFETCH(QString, key);
+        sendKey(g.cell(5), key);
+        QCOMPARE(g.cell(5)->text(), text);
         QTEST(g.button("cmdChk")->isEnabled(), "check");
         QTEST(focusName(), "focus");
+        const bool flashing = !text.isEmpty() && QString("0123456789").contains(text);
+        QCOMPARE(g.w->findChild<TextFlash*>()->isFlashing(5), flashing);
+        QCOMPARE(g.cell(5)->font().bold(), flashing);
+        QTest::keyClicks(g.cell(6), "1"); // the next digit settles the flash: yellow
+        if (flashing)
+            QCOMPARE(cells::textColour(g.cell(5)), QColor(255, 255, 0));
+        g.cell(7)->insert(QStringLiteral("12あ")); // pasted text keeps its last character
+        QCOMPARE(g.cell(7)->text(), QString("あ"));
     }
 
     // Retiring asks in the real game only; a count cut short shows 点です.
