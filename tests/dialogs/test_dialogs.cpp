@@ -77,9 +77,7 @@ private slots:
                 QTest::mouseClick(dlg.findChild<QPushButton*>(how), Qt::LeftButton);
         });
         QCOMPARE(dlg.exec(), applied ? int(QDialog::Accepted) : int(QDialog::Rejected));
-        QCOMPARE(bgmOn, !applied);
-        QCOMPARE(infoOn, applied);
-        QVERIFY(soundOn);
+        QCOMPARE(QList<bool>({soundOn, bgmOn, infoOn}), QList<bool>({true, !applied, applied}));
         QCOMPARE(sound.played, applied ? QList<int>{4} : QList<int>{});
         QCOMPARE(music.switches, applied ? QList<bool>{false} : QList<bool>{});
     }
