@@ -68,5 +68,6 @@ endforeach()
 add_custom_target(zorbel_audio_assets ALL DEPENDS ${ZORBEL_AUDIO_FILES})
 
 install(FILES ${ZORBEL_AUDIO_FILES}
-    DESTINATION ${CMAKE_INSTALL_LIBDIR}/zorbel
+    # The program folder, never the multiarch library folder.
+    DESTINATION lib/zorbel
     COMPONENT audio)
