@@ -13,7 +13,8 @@ opts="-DZORBEL_WERROR=${CI:-false}"
 if [ "${1:-}" = "--sanitize" ]; then
     dir=build-sanitize
     opts="$opts -DZORBEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
-    export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+    export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 # shellcheck disable=SC2086
