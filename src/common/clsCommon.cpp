@@ -49,9 +49,9 @@ QString clsCommon::GetPath()
 
 QString clsCommon::FolderOf(const QByteArray& file)
 {
-    const qsizetype slash = file.lastIndexOf('/');
     if (!file.startsWith('/'))
         return {};
+    const qsizetype slash = file.lastIndexOf('/');
     const QByteArray folder = slash == 0 ? QByteArray("/") : file.left(slash);
     const QString text = QFile::decodeName(folder);
     if (QFile::encodeName(text) == folder)

@@ -62,7 +62,6 @@ class TestSettings : public QObject
 private slots:
     void initTestCase()
     {
-        // Nothing here may ever reach the real configuration folder.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
         QVERIFY(clsCommon::FallbackPath().startsWith(m_config.path() + "/"));
     }
