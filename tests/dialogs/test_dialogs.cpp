@@ -18,7 +18,7 @@ using namespace zorbel::testing;
 namespace
 {
 // Reads the next message box (its text, its buttons sorted, the default
-// one last), then presses `key` on it. A box left open for 10 s is closed.
+// one last), then presses `key` on it.
 void answerBox(QStringList& seen, Qt::Key key)
 {
     QTimer::singleShot(0, qApp, [&seen, key] {
@@ -31,10 +31,6 @@ void answerBox(QStringList& seen, Qt::Key key)
         if (box && box->defaultButton())
             seen << box->defaultButton()->text();
         QTest::keyClick(QApplication::activeModalWidget(), key);
-    });
-    QTimer::singleShot(10000, qApp, [] {
-        if (QWidget* w = QApplication::activeModalWidget())
-            w->close();
     });
 }
 } // namespace
