@@ -3,9 +3,7 @@
 // user-interface thread.
 //
 // Usage: bench_game MODE --dir SETTINGS_FOLDER [options]
-//   prepare     links the built sounds, tunes, help page and icon beside
-//               this program, where the game looks for them, and writes a
-//               settings file into SETTINGS_FOLDER (--music)
+//   prepare     writes a settings file into SETTINGS_FOLDER (--music)
 //   shown       starts like the game and prints "shown_ns" at the first frame
 //   idle        CPU time per minute: --where menu|round|banner --seconds S
 //   memory      resident size after start-up and over --rounds N rounds
@@ -19,7 +17,6 @@
 
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
-#include "common/clsCommon.h"
 #include "effects/Ending.h"
 #include "effects/Look.h"
 #include "effects/MessageBoard.h"
@@ -34,7 +31,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +40,10 @@
 #include <memory>
 
 using zorbel::frmMain;
+
+// The build folder is the game's program folder: the game, its sounds, tunes,
+// help page and icon.
+const QString kProgramDir = QStringLiteral(ZORBEL_PROGRAM_DIR "/");
 
 namespace
 {
@@ -104,6 +104,7 @@ Options parse(int argc, char** argv)
 // switch on except, on request, the music.
 void writeSettings(const QString& dir, bool music)
 {
+    QDir().mkpath(dir);
     QFile f(QDir(dir).filePath(QStringLiteral("zorbel.ini")));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
@@ -116,33 +117,15 @@ void writeSettings(const QString& dir, bool music)
     f.write("InfoOn=True\n");
 }
 
-// Links the built program files beside this program (the folder the audio
-// code reads its sounds and tunes from). A link already in place is kept, so
-// a program running from there meanwhile never misses a file.
+// Writes the settings file and checks that the build holds the program's
+// sounds and tunes.
 int prepare(const Options& o)
 {
-    const QDir program(QStringLiteral(ZORBEL_PROGRAM_DIR));
-    const QDir here(zorbel::clsCommon::GetPath());
-    int tracks = 0, sounds = 0;
-    const QStringList names =
-        program.entryList({QStringLiteral("*.wav"), QStringLiteral("*.mid"),
-                           QStringLiteral("zorbel.png"), QStringLiteral("html")},
-                          QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
-        const QString from = program.filePath(name), to = here.filePath(name);
-        if (QFileInfo(to).canonicalFilePath() != QFileInfo(from).canonicalFilePath()) {
-            QFile::remove(to);
-            if (!QFile::link(from, to)) {
-                std::fprintf(stderr, "cannot link %s\n", qPrintable(to));
-                return 1;
-            }
-        }
-        tracks += name.endsWith(QLatin1String(".mid"));
-        sounds += name.endsWith(QLatin1String(".wav"));
-    }
-    QDir().mkpath(o.dir);
+    const QDir program(kProgramDir);
     writeSettings(o.dir, o.music);
-    std::printf("prepare.tracks %d\nprepare.sounds %d\n", tracks, sounds);
+    std::printf("prepare.tracks %lld\nprepare.sounds %lld\n",
+                static_cast<long long>(program.entryList({QStringLiteral("*.mid")}).size()),
+                static_cast<long long>(program.entryList({QStringLiteral("*.wav")}).size()));
     return 0;
 }
 
@@ -153,7 +136,7 @@ void setUpApplication(QApplication& app)
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorbel.Zorbel"));
     zorbel::installQtJapanese(app);
     zorbel::look::applyLightStyle(app);
-    QApplication::setWindowIcon(QIcon(zorbel::clsCommon::GetPath() + QStringLiteral("zorbel.png")));
+    QApplication::setWindowIcon(QIcon(kProgramDir + QStringLiteral("zorbel.png")));
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -177,27 +160,19 @@ struct Game {
         for (int i = 0; i < zorbel::kMaxCells; ++i)
             cells.append(w.findChild<QLineEdit*>(QStringLiteral("txtAns%1").arg(i)));
         if (!flow || !banner || !flash || !ending || cells.contains(nullptr))
-            fail("the window lacks a part the benchmarks drive");
+            qFatal("bench_game: the window lacks a part the benchmarks drive");
     }
     ~Game() { w.close(); }
 
-    [[noreturn]] static void fail(const char* why)
-    {
-        std::fprintf(stderr, "bench_game: %s\n", why);
-        std::exit(1);
-    }
-    void click(const char* name)
+    QPushButton* button(const char* name)
     {
         auto* b = w.findChild<QPushButton*>(QLatin1String(name));
         if (!b)
-            fail(name);
-        b->click();
+            qFatal("bench_game: no button %s", name);
+        return b;
     }
-    bool enabled(const char* name) const
-    {
-        auto* b = w.findChild<QPushButton*>(QLatin1String(name));
-        return b && b->isEnabled();
-    }
+    void click(const char* name) { button(name)->click(); }
+    bool enabled(const char* name) { return button(name)->isEnabled(); }
     // Lets queued work, deferred deletions, paints and a track load finish.
     void settle()
     {
@@ -208,11 +183,11 @@ struct Game {
     }
     int stage() const { return static_cast<int>(flow->Stage()); }
 
-    zorbel::clsBGMAPI music;
-    zorbel::Sound sound;
+    zorbel::Sound sound{kProgramDir};
+    zorbel::clsBGMAPI music{kProgramDir};
     YesPrompter prompter;
     zorbel::INI settings;
-    frmMain w{{sound, music, prompter, settings, zorbel::clsCommon::GetPath(), false}};
+    frmMain w{{sound, music, prompter, settings, kProgramDir, false}};
     zorbel::RoundFlow* flow = w.findChild<zorbel::RoundFlow*>(QStringLiteral("flow"));
     zorbel::MessageBoard* banner = w.findChild<zorbel::MessageBoard*>();
     zorbel::TextFlash* flash = w.findChild<zorbel::TextFlash*>();
@@ -260,10 +235,8 @@ void playRound(Game& g, int round)
             if (i % 10 == 9)
                 QCoreApplication::processEvents();
         }
-        if (!g.enabled("cmdChk")) {
-            std::fprintf(stderr, "round %d: the board is full but 採点 is not enabled\n", round);
-            std::exit(1);
-        }
+        if (!g.enabled("cmdChk"))
+            qFatal("round %d: the board is full but 採点 is not enabled", round);
         g.click("cmdChk");
     }
     while (g.flow->Counting())

@@ -146,7 +146,6 @@ for w in "menu off" "menu on" "round off" "banner off"; do
     # shellcheck disable=SC2086
     set -- $w
     d="$tmp/idle_$1_$2"
-    "$bin/bench_game" prepare --dir "$d" >/dev/null 2>>"$log"
     "$bin/bench_game" idle --dir "$d" --where "$1" --music "$2" --seconds "$idle_seconds" \
         >"$d.out" 2>>"$log" &
     pids+=($!)
@@ -159,7 +158,6 @@ cat "$tmp"/idle_*.out >>"$results"
 
 # ---------------------------------------------------------------- memory
 step "memory ($rounds rounds, music on and off)"
-"$bin/bench_game" prepare --dir "$tmp/mem_off" >/dev/null 2>>"$log"
 "$bin/bench_game" memory --dir "$prog" --rounds "$rounds" --music on >"$tmp/mem_on.out" 2>>"$log" &
 pids=($!)
 "$bin/bench_game" memory --dir "$tmp/mem_off" --rounds "$rounds" --music off >"$tmp/mem_off.out" 2>>"$log" &
