@@ -37,8 +37,8 @@ int main(int argc, char** argv)
     // The splash closes before the main window shows; that must not end
     // the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    zorbel::Sound sound;
-    zorbel::clsBGMAPI music;
+    zorbel::Sound sound(programDir);
+    zorbel::clsBGMAPI music(programDir);
     zorbel::DesktopPrompter prompter;
     zorbel::INI settings(programDir);
     int status = 0;

@@ -3,7 +3,6 @@
 #include "audio/Sound.h"
 
 #include "audio/AudioDevice.h"
-#include "common/clsCommon.h"
 
 #include <QFile>
 
@@ -17,11 +16,7 @@ namespace
 constexpr int kChannel = 0;
 } // namespace
 
-Sound& Sound::instance()
-{
-    static Sound s;
-    return s;
-}
+Sound::Sound(const QString& folder) : m_folder(folder) {}
 
 Sound::~Sound()
 {
@@ -30,7 +25,7 @@ Sound::~Sound()
 
 void Sound::Add(const QString& FileName)
 {
-    m_entries.push_back(Entry{clsCommon::GetPath() + FileName});
+    m_entries.push_back(Entry{m_folder + FileName});
 }
 
 void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t,
@@ -38,8 +33,6 @@ void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16
 {
     if (!SoundOn)
         return;
-    if (playHook)
-        playHook(SoundNumber);
     if (SoundNumber < 1 || SoundNumber > static_cast<int>(m_entries.size())) {
         audio::warnOnce(QStringLiteral("sound:%1").arg(SoundNumber),
                         QStringLiteral("no sound number %1").arg(SoundNumber));

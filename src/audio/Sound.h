@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 struct Mix_Chunk;
@@ -17,17 +16,16 @@ namespace zorbel
 class Sound final : public SoundEffects
 {
 public:
-    // The game's own sounds. Tests make their own instead; any number may
-    // exist at once (they share the audio device and its one channel).
-    static Sound& instance();
-    Sound() = default;
+    // Sounds read from `folder` (ending with "/"). Any number may exist at
+    // once (they share the audio device and its one channel).
+    explicit Sound(const QString& folder);
     ~Sound(); // shuts down
     Sound(const Sound&) = delete;
     Sound& operator=(const Sound&) = delete;
 
     bool SoundOn = false; // nothing reaches the mixer while this is false
 
-    // Appends the program's folder + FileName to the list; numbered from 1.
+    // Appends the folder + FileName to the list; numbered from 1.
     void Add(const QString& FileName) override;
     void SetSoundOn(bool on) override { SoundOn = on; }
 
@@ -43,11 +41,8 @@ public:
     // Frees every loaded sound. Safe to call more than once.
     void Shutdown();
 
-    // Test seam: called with the sound number of every request that
-    // reaches the mixer layer (that is, while SoundOn is true).
-    std::function<void(int)> playHook;
-
 private:
+    QString m_folder;
     // The loaded sound of entry i + 1, read from its file at its first play.
     struct Entry {
         QString path;

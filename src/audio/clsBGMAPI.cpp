@@ -19,7 +19,6 @@
 
 #include "audio/AudioDevice.h"
 #include "audio/MusicLoader.h"
-#include "common/clsCommon.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -57,6 +56,7 @@ struct clsBGMAPI::Impl {
     Mix_Music* music = nullptr;
     std::optional<Clock::time_point> endsAt; // once-only track: its length from the file
     std::uint64_t ticket = 0;                // the load the open track waits for
+    QString folder; // where the tracks are
     QString loadingPath;
 
     bool holdsDevice = false;
@@ -153,17 +153,14 @@ void clsBGMAPI::Impl::freeMusic()
     endsAt.reset();
 }
 
-clsBGMAPI::clsBGMAPI() : d(std::make_unique<Impl>()) {}
+clsBGMAPI::clsBGMAPI(const QString& folder) : d(std::make_unique<Impl>())
+{
+    d->folder = folder;
+}
 
 clsBGMAPI::~clsBGMAPI()
 {
     Shutdown();
-}
-
-clsBGMAPI& clsBGMAPI::instance()
-{
-    static clsBGMAPI b;
-    return b;
 }
 
 void clsBGMAPI::CalledByTimer()
@@ -194,7 +191,7 @@ void clsBGMAPI::BGMOnOff(bool vOn)
 
 void clsBGMAPI::AddBGM(const QString& vFileName)
 {
-    d->tracks.append(clsCommon::GetPath() + vFileName);
+    d->tracks.append(d->folder + vFileName);
 }
 
 void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
@@ -214,8 +211,6 @@ void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
     BGMStop();
     d->loop = !voNotLoop;
     d->current = vBGMNo;
-    if (playHook)
-        playHook(vBGMNo);
     d->startLoad(this);
 }
 

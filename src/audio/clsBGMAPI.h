@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 namespace zorbel
@@ -16,11 +15,10 @@ namespace zorbel
 class clsBGMAPI final : public BackgroundMusic
 {
 public:
-    // The game's own player. Tests and tools make their own instead; any
-    // number may exist at once (they share the audio device, but the mixer
-    // plays one track at a time: the last one started wins).
-    static clsBGMAPI& instance();
-    clsBGMAPI();
+    // Tracks read from `folder` (ending with "/"). Any number may exist at
+    // once (they share the audio device, but the mixer plays one track at a
+    // time: the last one started wins).
+    explicit clsBGMAPI(const QString& folder);
     ~clsBGMAPI(); // shuts down
     clsBGMAPI(const clsBGMAPI&) = delete;
     clsBGMAPI& operator=(const clsBGMAPI&) = delete;
@@ -41,10 +39,6 @@ public:
 
     // Frees everything and closes the audio device. Safe more than once.
     void Shutdown();
-
-    // Test seam: called with the track number each time a track is
-    // actually started (not when the same track is asked for again).
-    std::function<void(int)> playHook;
 
     // The track file is read on a worker thread, so a requested track starts
     // playing a few tens of milliseconds after BGMPlay returns; until then

@@ -3,7 +3,6 @@
 #include "audio/AudioDevice.h"
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
-#include "common/clsCommon.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -37,9 +36,13 @@ QByteArray shipped(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QString folder()
+{
+    return kDir.path() + "/";
+}
+
 void addTracks(clsBGMAPI& bgm, const QStringList& names)
 {
-    zorbel::clsCommon::SetPathOverride(kDir.path());
     for (const QString& name : QStringList{"once.mid", "loop.mid"} + names)
         bgm.AddBGM(name);
     bgm.InitBGM();
@@ -47,11 +50,8 @@ void addTracks(clsBGMAPI& bgm, const QStringList& names)
 
 void addSounds(Sound& snd) // pi2.wav, buzzer1.wav, missing.wav, broken.wav
 {
-    zorbel::clsCommon::SetPathOverride(QStringLiteral(ZORBEL_PROGRAM_DIR));
-    for (const char* name : {"pi2.wav", "buzzer1.wav", "missing.wav"})
+    for (const char* name : {"pi2.wav", "buzzer1.wav", "missing.wav", "broken.wav"})
         snd.Add(name);
-    zorbel::clsCommon::SetPathOverride(kDir.path());
-    snd.Add("broken.wav");
     snd.SoundOn = true;
 }
 
@@ -71,8 +71,8 @@ void tick(clsBGMAPI& bgm) // one poll of the main window, and any load it starts
 class TestAudio : public QObject
 {
     Q_OBJECT
-    clsBGMAPI bgm;
-    Sound snd;
+    clsBGMAPI bgm{folder()};
+    Sound snd{folder()};
 
 private slots:
     void initTestCase()
@@ -80,6 +80,8 @@ private slots:
         writeFile("once.mid", kSecond);
         writeFile("loop.mid", kSecond);
         writeFile("broken.wav", "RIFF....WAVEnonsense");
+        writeFile("pi2.wav", shipped("pi2.wav"));
+        writeFile("buzzer1.wav", shipped("buzzer1.wav"));
         addTracks(bgm, {});
         addSounds(snd);
     }
@@ -122,7 +124,7 @@ private slots:
         QFETCH(int, loop);
         QFETCH(int, waitMs);
         QFETCH(int, heard);
-        Sound own;
+        Sound own(folder());
         addSounds(own);
         own.PlayAsync(kBuzzer, 0, 1, 0);
         Mix_Chunk* chunks[] = {nullptr, Mix_GetChunk(0), Mix_GetChunk(0)};
@@ -143,7 +145,7 @@ private slots:
     // RemoveAll forgets it; one that failed is not read again till then.
     void soundLoadedOnceUntilRemoveAll()
     {
-        Sound own;
+        Sound own(folder());
         addSounds(own);
         writeFile("beep.wav", shipped("pi2.wav"));
         own.Add("beep.wav");
@@ -197,7 +199,7 @@ private slots:
         const QString file = QString("bad%1.mid").arg(++row);
         if (!bytes.isEmpty())
             writeFile(file, bytes);
-        clsBGMAPI music;
+        clsBGMAPI music(folder());
         addTracks(music, {file});
         const qsizetype warned = audio::warnings().filter(warning).size();
         const bool musicGoesOn = sound >= 0 || track < 1 || track > 3, soundGoesOn = sound != 3 && sound != 4;
@@ -236,7 +238,7 @@ private slots:
             writeFile(files.last(), tune.left(cut));
         }
         writeFile(name, tune);
-        clsBGMAPI music;
+        clsBGMAPI music(folder());
         addTracks(music, files << name);
         QVERIFY(tune.size() > 1000);
         for (qint16 track = 3; track <= files.size() + 2; ++track) {
@@ -307,7 +309,7 @@ private slots:
     {
         QFETCH(QString, order);
         QFETCH(bool, whileLoading);
-        Sound other;
+        Sound other(folder());
         addSounds(other);
         other.PlayAsync(kBuzzer, 0, 1, 0);
         bgm.BGMPlay(kLoop, false);

@@ -6,7 +6,6 @@
 #include "audio/AudioDevice.h"
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
-#include "common/clsCommon.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,9 +25,8 @@ private slots:
         qputenv("SDL_AUDIODRIVER", kNoDevice ? "none" : "dummy");
         QTemporaryDir empty;
         audio::setSoundFontDirs({empty.path()});
-        zorbel::clsCommon::SetPathOverride(QStringLiteral(ZORBEL_PROGRAM_DIR));
-        zorbel::clsBGMAPI bgm;
-        zorbel::Sound snd;
+        zorbel::clsBGMAPI bgm(QStringLiteral(ZORBEL_PROGRAM_DIR "/"));
+        zorbel::Sound snd(QStringLiteral(ZORBEL_PROGRAM_DIR "/"));
         bgm.InitBGM();
         bgm.AddBGM("rg8.mid");
         bgm.AddBGM("rg9.mid");
