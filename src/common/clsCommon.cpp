@@ -15,12 +15,6 @@ namespace zorbel
 
 namespace
 {
-QString& pathOverride()
-{
-    static QString p;
-    return p;
-}
-
 // The path of the running executable in the file system's own bytes, or
 // empty when it cannot be found.
 QByteArray executablePath()
@@ -39,8 +33,6 @@ QByteArray executablePath()
 
 QString clsCommon::GetPath()
 {
-    if (!pathOverride().isEmpty())
-        return ChkPathBS(pathOverride());
     // The kernel's name for the executable, rather than a text made from it:
     // the bytes need not be valid UTF-8.
     static const QString folder = FolderOf(executablePath());
@@ -72,11 +64,6 @@ QString clsCommon::FallbackPath()
                QStringLiteral("/zorbel/");
     }
     return ChkPathBS(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-}
-
-void clsCommon::SetPathOverride(const QString& folder)
-{
-    pathOverride() = folder;
 }
 
 QString clsCommon::ChkPathBS(const QString& vPath)

@@ -25,10 +25,6 @@ public:
     // ending with "/".
     static QString FallbackPath();
 
-    // Tests point the program's folder somewhere else; an empty text
-    // restores the real one.
-    static void SetPathOverride(const QString& folder);
-
     // vPath with one "/" appended unless it already ends with one;
     // an empty text gives "/".
     static QString ChkPathBS(const QString& vPath);

@@ -235,12 +235,6 @@ Target targetAt(const QString& path)
 
 } // namespace
 
-INI& INI::instance()
-{
-    static INI ini;
-    return ini;
-}
-
 INI::INI(const QString& programFolder) : m_programFolder(programFolder) {}
 
 void INI::SetIniFileName(const QString& vFileName)

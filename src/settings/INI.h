@@ -13,7 +13,6 @@ namespace zorbel
 class INI
 {
 public:
-    static INI& instance();
     // Settings beside the program, or beside another folder (tests).
     INI() = default;
     explicit INI(const QString& programFolder);

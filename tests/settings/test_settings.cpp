@@ -31,13 +31,11 @@ B readBytes(const QString& path)
 struct Folder {
     QTemporaryDir dir;
     INI ini;
-    Folder(const QString& sub = {})
+    Folder(const QString& sub = {}) : ini(dir.path() + "/" + sub)
     {
         QFile::remove(clsCommon::FallbackPath() + "zorbel.ini");
-        clsCommon::SetPathOverride(dir.path() + "/" + sub);
         ini.SetIniFileName("zorbel.ini");
     }
-    ~Folder() { clsCommon::SetPathOverride({}); }
     QString path() const { return dir.filePath("zorbel.ini"); }
 };
 // The file as a save writes it from scratch, with the ten values after the marker.
