@@ -34,6 +34,7 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdint>
 #include <cstdlib>
@@ -245,37 +246,18 @@ void playRound(Game& g, int round)
     backToMenu(g);
 }
 
-// The effects keep their timers to themselves. The first timer event sent
-// to a QTimer lying inside the effect object names its timer; `tick` is then
-// connected to its timeout, so it runs right after the effect's own handler.
-class TimerProbe : public QObject
+// The timer of an effect, found by its design name; `tick` runs right after
+// the effect's own handler on every timeout.
+QTimer* watchTimer(QObject* effect, const char* name, QObject* context, std::function<void()> tick)
 {
-public:
-    template <class Effect>
-    TimerProbe(const Effect* effect, std::function<void()> tick)
-        : begin_(reinterpret_cast<std::uintptr_t>(effect)), end_(begin_ + sizeof(Effect)),
-          tick_(std::move(tick))
-    {
-        QCoreApplication::instance()->installEventFilter(this);
+    auto* timer = effect->findChild<QTimer*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    if (!timer) {
+        std::fprintf(stderr, "no timer %s\n", name);
+        std::exit(1);
     }
-    QTimer* timer = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const auto at = reinterpret_cast<std::uintptr_t>(watched);
-        if (event->type() == QEvent::Timer && at >= begin_ && at < end_ &&
-            (timer = qobject_cast<QTimer*>(watched))) {
-            QCoreApplication::instance()->removeEventFilter(this);
-            connect(timer, &QTimer::timeout, this, tick_);
-        }
-        return false;
-    }
-
-private:
-    std::uintptr_t begin_, end_;
-    std::function<void()> tick_;
-};
+    QObject::connect(timer, &QTimer::timeout, context, std::move(tick));
+    return timer;
+}
 
 int shown(const Options& o, long long mainNs)
 {
@@ -300,9 +282,9 @@ int idle(const Options& o)
         g.settle();
     }
     // "banner": the banner starts again whenever it ends.
-    std::unique_ptr<TimerProbe> again;
+    QObject again;
     if (o.where == QLatin1String("banner"))
-        again = std::make_unique<TimerProbe>(g.banner, [&g] {
+        watchTimer(g.banner, "timMB", &again, [&g] {
             if (!g.banner->isRunning())
                 g.banner->start(g.stage());
         });
@@ -347,13 +329,14 @@ int memory(const Options& o)
 
 // Logs `ticks` intervals of an effect's timer under the real event loop.
 // `restart` starts the effect again whenever its tick handler has stopped it.
-template <class Effect>
-bench::TickStats collect(const Effect* effect, int ticks, const std::function<void()>& start,
-                         const std::function<bool()>& running, const std::function<void()>& restart)
+bench::TickStats collect(QObject* effect, const char* timerName, int ticks,
+                         const std::function<void()>& start, const std::function<bool()>& running,
+                         const std::function<void()>& restart)
 {
     bench::TickLog log;
     bool done = false;
-    TimerProbe probe(effect, [&] {
+    QObject context;
+    QTimer* timer = watchTimer(effect, timerName, &context, [&] {
         if (done)
             return;
         log.tick();
@@ -369,8 +352,8 @@ bench::TickStats collect(const Effect* effect, int ticks, const std::function<vo
     });
     start();
     QCoreApplication::exec();
-    probe.timer->stop();
-    return bench::tickStats(log.intervals, probe.timer->interval());
+    timer->stop();
+    return bench::tickStats(log.intervals, timer->interval());
 }
 
 int timers(const Options& o)
@@ -381,7 +364,7 @@ int timers(const Options& o)
 
     // The stage banner of a real-game round, started again when it ends.
     const auto mb = collect(
-        g.banner, o.ticks,
+        g.banner, "timMB", o.ticks,
         [&g] {
             g.click("cmdTitleTry");
             g.settle();
@@ -398,12 +381,12 @@ int timers(const Options& o)
         ++typed;
     };
     const auto flash = collect(
-        g.flash, o.ticks, typeNext, [&g] { return g.flash->isRunning(); }, typeNext);
+        g.flash, "timTextFlash", o.ticks, typeNext, [&g] { return g.flash->isRunning(); }, typeNext);
 
     // The result count-down of a practice round, scored again when it ends.
     backToMenu(g);
     const auto result = collect(
-        g.flow, o.ticks,
+        g.flow, "timResult", o.ticks,
         [&g] {
             g.click("cmdTitlePractice");
             g.settle();
@@ -414,7 +397,7 @@ int timers(const Options& o)
     // The ending; it closes the window on its 181st tick, so it is measured
     // only up to there.
     const auto end = collect(
-        g.ending, std::min(o.ticks, 170), [&g] { g.ending->start(g.flow->Zorb.BGMOn); },
+        g.ending, "timEnd", std::min(o.ticks, 170), [&g] { g.ending->start(g.flow->Zorb.BGMOn); },
         [&g] { return g.ending->isRunning(); }, [] {});
 
     bench::printTicks("timers.timMB", mb);

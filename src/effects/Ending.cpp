@@ -13,6 +13,7 @@ namespace zorbel
 Ending::Ending(const QList<QLineEdit*>& cells, MessageBoardBox* box, QObject* parent)
     : QObject(parent), cells_(cells), box_(box)
 {
+    timEnd.setObjectName(QStringLiteral("timEnd"));
     timEnd.setInterval(60);
     timEnd.setTimerType(Qt::PreciseTimer);
     connect(&timEnd, &QTimer::timeout, this, &Ending::timEnd_Timer);

@@ -73,6 +73,7 @@ void MessageBoardBox::paintEvent(QPaintEvent*)
 
 MessageBoard::MessageBoard(MessageBoardBox* box, QObject* parent) : QObject(parent), box_(box)
 {
+    timMB.setObjectName(QStringLiteral("timMB"));
     timMB.setInterval(40);
     timMB.setTimerType(Qt::PreciseTimer);
     connect(&timMB, &QTimer::timeout, this, &MessageBoard::timMB_Timer);

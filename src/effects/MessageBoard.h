@@ -52,7 +52,7 @@ private:
     MessageBoardBox* box_;
     int stage_ = 0;
     int MBTick = 0;
-    QTimer timMB;
+    QTimer timMB{this}; // a child named "timMB", for tools that watch it
 };
 
 } // namespace zorbel

@@ -11,6 +11,7 @@ namespace zorbel
 TextFlash::TextFlash(const QList<QLineEdit*>& cells, QObject* parent)
     : QObject(parent), cells_(cells)
 {
+    timTextFlash.setObjectName(QStringLiteral("timTextFlash"));
     timTextFlash.setInterval(40);
     timTextFlash.setTimerType(Qt::PreciseTimer);
     connect(&timTextFlash, &QTimer::timeout, this, &TextFlash::timTextFlash_Timer);

@@ -39,7 +39,7 @@ private:
     QList<QLineEdit*> cells_;
     int FlashCell = 0;
     int FlashCount = 0; // 9 when a flash starts, 0 when none runs
-    QTimer timTextFlash;
+    QTimer timTextFlash{this}; // a child named "timTextFlash", for tools that watch it
 };
 
 } // namespace zorbel

@@ -20,6 +20,7 @@ ThirdStageOverwrite::ThirdStageOverwrite(const QList<QLineEdit*>& cells, QWidget
     flashLayer_->setAttribute(Qt::WA_TransparentForMouseEvents);
     flashLayer_->hide();
 
+    timSt3.setObjectName(QStringLiteral("timSt3"));
     timSt3.setInterval(3000);
     connect(&timSt3, &QTimer::timeout, this, &ThirdStageOverwrite::timSt3_Timer);
     // A flash restored within the same tick would never reach the screen on

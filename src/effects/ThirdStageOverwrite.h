@@ -46,7 +46,7 @@ private:
     QWidget* flashLayer_;
     int cellCount_ = 0;
     int St3Cell = 0;
-    QTimer timSt3;
+    QTimer timSt3{this}; // a child named "timSt3", for tools that watch it
     QTimer flashOff; // ends the yellow flash about 80 ms later
 };
 

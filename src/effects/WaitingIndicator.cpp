@@ -10,6 +10,7 @@ namespace zorbel
 WaitingIndicator::WaitingIndicator(QLabel* lblScore, QObject* parent)
     : QObject(parent), lblScore_(lblScore)
 {
+    timSCAction.setObjectName(QStringLiteral("timSCAction"));
     timSCAction.setInterval(1000);
     connect(&timSCAction, &QTimer::timeout, this, &WaitingIndicator::timSCAction_Timer);
 }

@@ -26,7 +26,7 @@ public slots:
 private:
     QLabel* lblScore_;
     int SCTick = 0; // 0..99, never reset
-    QTimer timSCAction;
+    QTimer timSCAction{this}; // a child named "timSCAction", for tools that watch it
 };
 
 } // namespace zorbel

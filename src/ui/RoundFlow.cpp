@@ -22,6 +22,7 @@ QString threeDigits(double value)
 
 RoundFlow::RoundFlow(QObject* parent) : QObject(parent)
 {
+    timResult.setObjectName(QStringLiteral("timResult"));
     timResult.setInterval(50);
     timResult.setTimerType(Qt::PreciseTimer);
     connect(&timResult, &QTimer::timeout, this, &RoundFlow::timResult_Timer);

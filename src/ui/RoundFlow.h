@@ -104,7 +104,7 @@ private:
     StageState stage_ = StageState::Practice;
     bool clearFlg_ = false;
     int ResultTick = 0;
-    QTimer timResult;
+    QTimer timResult{this}; // a child named "timResult", for tools that watch it
 };
 
 } // namespace zorbel

@@ -302,6 +302,7 @@ void frmMain::buildEffects()
 
     // The music poll runs from the window's creation, also while the splash
     // is up and before any track has been opened.
+    tmrBGMLoop.setObjectName(QStringLiteral("tmrBGMLoop"));
     tmrBGMLoop.setInterval(75);
     connect(&tmrBGMLoop, &QTimer::timeout, this, &frmMain::tmrBGMLoop_Timer);
     tmrBGMLoop.start();

@@ -154,7 +154,7 @@ private:
     ClickLabel* lblInfo = nullptr;
 
     // ---- Timers and timed effects ----
-    QTimer tmrBGMLoop;
+    QTimer tmrBGMLoop{this}; // a child named "tmrBGMLoop", for tools that watch it
     WaitingIndicator* waiting = nullptr;       // timSCAction
     ThirdStageOverwrite* thirdStage = nullptr; // timSt3
     TextFlash* flash = nullptr;                // timTextFlash
