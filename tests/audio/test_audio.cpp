@@ -1,5 +1,5 @@
 // Sound effects and music on SDL's dummy audio driver: real playback in real
-// time, without a sound card. Each test uses objects of its own.
+// time, without a sound card. The rows of `degraded` need a process each.
 #include "audio/AudioDevice.h"
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
@@ -10,19 +10,17 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <csignal>
 #include <malloc.h>
 
-using zorbel::clsBGMAPI;
-using zorbel::Sound;
-namespace audio = zorbel::audio;
+using namespace zorbel;
 
 namespace
 {
 // Tracks 1 (once-only) and 2 (looping): one note of 1 s. Sounds 1 (pi2, 0.1 s) and 2.
 constexpr qint16 kOnce = 1, kLoop = 2, kPi = 1, kBuzzer = 2;
-const QByteArray kSecond = QByteArray::fromHex("4d546864000000060000000100604d54726b00000017"
-                                               "00ff510303d09000c00000903c408300803c0000ff2f00");
 const QTemporaryDir kDir;
+const QString kFolder = kDir.path() + "/";
 
 void writeFile(const QString& name, const QByteArray& bytes)
 {
@@ -36,54 +34,50 @@ QByteArray shipped(const QString& name)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString folder()
-{
-    return kDir.path() + "/";
-}
-
-void addTracks(clsBGMAPI& bgm, const QStringList& names)
+void add(clsBGMAPI& bgm, const QStringList& names = {})
 {
     for (const QString& name : QStringList{"once.mid", "loop.mid"} + names)
         bgm.AddBGM(name);
     bgm.InitBGM();
 }
 
-void addSounds(Sound& snd) // pi2.wav, buzzer1.wav, missing.wav, broken.wav
+void add(Sound& snd)
 {
     for (const char* name : {"pi2.wav", "buzzer1.wav", "missing.wav", "broken.wav"})
         snd.Add(name);
     snd.SoundOn = true;
 }
 
-void play(clsBGMAPI& bgm, qint16 track, bool notLoop) // and wait for its file to load
+void play(clsBGMAPI& bgm, qint16 track, bool notLoop = false) // and wait for the load
 {
     bgm.BGMPlay(track, notLoop);
     bgm.WaitForLoad();
 }
 
-void tick(clsBGMAPI& bgm) // one poll of the main window, and any load it starts
-{
-    bgm.CalledByTimer();
-    bgm.WaitForLoad();
-}
+struct Bad { // a request for track 3 (its file's bytes; none: no file) or another number
+    QByteArray bytes;
+    qint16 track, sound; // the sound asked for instead of the track unless negative
+    QString warning;
+};
 } // namespace
 
 class TestAudio : public QObject
 {
     Q_OBJECT
-    clsBGMAPI bgm{folder()};
-    Sound snd{folder()};
+    clsBGMAPI bgm{kFolder};
+    Sound snd{kFolder};
 
 private slots:
     void initTestCase()
     {
-        writeFile("once.mid", kSecond);
-        writeFile("loop.mid", kSecond);
+        for (const char* name : {"once.mid", "loop.mid"})
+            writeFile(name, QByteArray::fromHex("4d546864000000060000000100604d54726b0000001700ff51"
+                                                "0303d09000c00000903c408300803c0000ff2f00"));
+        for (const char* name : {"pi2.wav", "buzzer1.wav"})
+            writeFile(name, shipped(name));
         writeFile("broken.wav", "RIFF....WAVEnonsense");
-        writeFile("pi2.wav", shipped("pi2.wav"));
-        writeFile("buzzer1.wav", shipped("buzzer1.wav"));
-        addTracks(bgm, {});
-        addSounds(snd);
+        add(bgm);
+        add(snd);
     }
 
     // TimGM6mb in any folder before default-GM; dangling links, folders and other fonts do not count.
@@ -93,75 +87,60 @@ private slots:
         const QDir root(tmp.path());
         QVERIFY(root.mkpath("sf2") && root.mkpath("sf3/TimGM6mb.sf2"));
         QVERIFY(QFile::link(root.filePath("gone"), root.filePath("sf2/TimGM6mb.sf2")));
-        const QStringList dirs = {root.filePath("sf2"), root.filePath("sf3") + "/"};
         const char* steps[][2] = {{"sf2/FluidR3_GM.sf2", ""}, {"sf2/default-GM.sf2", "sf2/default-GM.sf2"},
                                   {"sf3/TimGM6mb.sf3", "sf3/TimGM6mb.sf3"}};
         for (const auto& [add, expect] : steps) {
             QVERIFY(QFile(root.filePath(add)).open(QIODevice::WriteOnly));
-            const QString f = audio::findSoundFont(dirs);
+            const QString f = audio::findSoundFont({root.filePath("sf2"), root.filePath("sf3") + "/"});
             QCOMPARE(f.isEmpty() ? QString() : QDir::cleanPath(root.relativeFilePath(f)), expect);
         }
     }
 
+    // pi2, looping or not, then maybe a second request (its no-stop flag; -1: none, and
+    // a wait): what channel 0 plays (1: pi2, 2: buzzer, 0: nothing). Once read, a sound
+    // plays from memory when its file has gone; one that failed is not read again.
     void soundRequests_data()
     {
         QTest::addColumn<bool>("on");
-        QTest::addColumn<int>("secondNoStop"); // negative: no second request
-        QTest::addColumn<int>("loop");         // of the first
-        QTest::addColumn<int>("waitMs");
-        QTest::addColumn<int>("heard"); // the sound on the channel then; 0: none
-        QTest::newRow("second cuts the first") << true << 0 << 0 << 0 << 2;
-        QTest::newRow("no-stop leaves the first") << true << 1 << 0 << 0 << 1;
-        QTest::newRow("once-only ends") << true << -1 << 0 << 450 << 0;
-        QTest::newRow("looping goes on") << true << -1 << 1 << 450 << 1;
-        QTest::newRow("switched off") << false << 0 << 1 << 0 << 0;
+        QTest::addColumn<int>("loop");
+        QTest::addColumn<int>("secondNoStop");
+        QTest::addColumn<int>("heard");
+        QTest::newRow("second cuts the first") << true << 0 << 0 << 2;
+        QTest::newRow("no-stop leaves the first") << true << 0 << 1 << 1;
+        QTest::newRow("once-only ends") << true << 0 << -1 << 0;
+        QTest::newRow("looping goes on") << true << 1 << -1 << 1;
+        QTest::newRow("switched off") << false << 1 << 0 << 0;
     }
 
     void soundRequests()
     {
         QFETCH(bool, on);
-        QFETCH(int, secondNoStop);
         QFETCH(int, loop);
-        QFETCH(int, waitMs);
+        QFETCH(int, secondNoStop);
         QFETCH(int, heard);
-        Sound own(folder());
-        addSounds(own);
-        own.PlayAsync(kBuzzer, 0, 1, 0);
-        Mix_Chunk* chunks[] = {nullptr, Mix_GetChunk(0), Mix_GetChunk(0)};
-        own.PlayAsync(kPi, 0, 1, 0);
-        chunks[1] = Mix_GetChunk(0);
+        writeFile("beep.wav", shipped("pi2.wav"));
+        Sound own(kFolder);
+        add(own);
+        own.Add("beep.wav");
+        Mix_Chunk* chunks[3] = {};
+        for (qint16 n : {kBuzzer, kPi})
+            own.PlayAsync(n, 0, 1, 0), chunks[n] = Mix_GetChunk(0);
+        own.PlayAsync(5, 0, 1, 0); // reads beep.wav
+        QVERIFY(chunks[1] && chunks[2] && chunks[1] != chunks[2] && QFile::remove(kDir.filePath("beep.wav")));
         own.StopSound();
         own.SoundOn = on;
         own.PlayAsync(kPi, qint16(loop), 1, 0);
         if (secondNoStop >= 0)
             own.PlayAsync(on ? kBuzzer : 9, 0, 1, qint16(secondNoStop)); // 9 would be warned about
-        QTest::qWait(waitMs);
-        QVERIFY(chunks[1] && chunks[2] && chunks[1] != chunks[2]);
+        QTest::qWait(secondNoStop < 0 ? 450 : 0);
         QCOMPARE(Mix_Playing(0) ? Mix_GetChunk(0) : nullptr, chunks[heard]);
         QVERIFY(audio::warnings().filter("sound number 9").isEmpty());
-    }
-
-    // Once read, a sound plays from memory even when its file has gone, until
-    // RemoveAll forgets it; one that failed is not read again till then.
-    void soundLoadedOnceUntilRemoveAll()
-    {
-        Sound own(folder());
-        addSounds(own);
-        writeFile("beep.wav", shipped("pi2.wav"));
-        own.Add("beep.wav");
-        own.PlayAsync(5, 0, 1, 0);
-        Mix_Chunk* loaded = Mix_GetChunk(0);
-        QVERIFY(loaded && QFile::remove(kDir.filePath("beep.wav")));
-        own.PlayAsync(5, 1, 1, 0);
-        QVERIFY(Mix_Playing(0) && Mix_GetChunk(0) == loaded);
-        own.RemoveAll();
-        QVERIFY(!Mix_Playing(0));
-        addSounds(own);
-        own.Add("beep.wav");
-        own.PlayAsync(5, 0, 1, 0);
-        writeFile("beep.wav", shipped("pi2.wav"));
-        own.PlayAsync(5, 0, 1, 0);
-        QVERIFY(!Mix_Playing(0));
+        own.SoundOn = true;
+        for (int i = 0; i < 2; writeFile("beep.wav", shipped("pi2.wav")), ++i) {
+            own.PlayAsync(i ? 1 : 5, 0, 1, 0); // gone, but read before; then read before and failed
+            QCOMPARE(Mix_Playing(0) != 0, i == 0);
+            own.RemoveAll(), own.Add("beep.wav"), own.PlayAsync(1, 0, 1, 0);
+        }
     }
 
     // A bad track or sound asked for again and again while music and a looping
@@ -169,57 +148,51 @@ private slots:
     // everything good plays afterwards. The cut tunes once froze or crashed the game.
     void badRequests_data()
     {
-        QTest::addColumn<QByteArray>("bytes"); // of the file of track 3; empty: no such file
-        QTest::addColumn<qint16>("track");
-        QTest::addColumn<qint16>("sound"); // asked for instead of the track unless negative
-        QTest::addColumn<QString>("warning");
-        const QByteArray rg1 = shipped("rg1.mid"), none;
+        QTest::addColumn<Bad>("bad");
+        const QByteArray rg1 = shipped("rg1.mid");
         const QString cut = ".mid (a chunk runs past the end of the file)";
-        QTest::newRow("track 0") << none << qint16(0) << qint16(-1) << "track number 0";
-        QTest::newRow("track past the list") << none << qint16(4) << qint16(-1) << "track number 4";
-        QTest::newRow("missing track") << none << qint16(3) << qint16(-1) << ".mid (no such file)";
-        QTest::newRow("not MIDI") << QByteArray("MIDI?") << qint16(3) << qint16(-1) << ".mid (not a Standard MIDI File)";
-        QTest::newRow("menu tune cut to 2400 bytes") << shipped("rg8.mid").left(2400) << qint16(3) << qint16(-1) << cut;
-        QTest::newRow("tune cut to 100 bytes") << rg1.left(100) << qint16(3) << qint16(-1) << ".mid (";
+        QTest::newRow("track 0") << Bad{{}, 0, -1, "track number 0"};
+        QTest::newRow("track past the list") << Bad{{}, 4, -1, "track number 4"};
+        QTest::newRow("missing track") << Bad{{}, 3, -1, ".mid (no such file)"};
+        QTest::newRow("not MIDI") << Bad{"MIDI?", 3, -1, ".mid (not a Standard MIDI File)"};
+        QTest::newRow("menu tune cut to 2400 bytes") << Bad{shipped("rg8.mid").left(2400), 3, -1, cut};
+        QTest::newRow("tune cut to 100 bytes") << Bad{rg1.left(100), 3, -1, ".mid ("};
         QTest::newRow("MTrk claims 0x7FFFFFFF bytes")
-            << rg1.left(18) + QByteArray::fromHex("7fffffff") + rg1.mid(22) << qint16(3) << qint16(-1) << cut;
-        QTest::newRow("sound 0") << none << qint16(0) << qint16(0) << "sound number 0";
-        QTest::newRow("sound past the list") << none << qint16(0) << qint16(5) << "sound number 5";
-        QTest::newRow("missing sound") << none << qint16(0) << qint16(3) << "missing.wav";
-        QTest::newRow("broken sound") << none << qint16(0) << qint16(4) << "broken.wav";
+            << Bad{rg1.left(18) + QByteArray::fromHex("7fffffff") + rg1.mid(22), 3, -1, cut};
+        QTest::newRow("sound 0") << Bad{{}, 0, 0, "sound number 0"};
+        QTest::newRow("sound past the list") << Bad{{}, 0, 5, "sound number 5"};
+        QTest::newRow("missing sound") << Bad{{}, 0, 3, "missing.wav"};
+        QTest::newRow("broken sound") << Bad{{}, 0, 4, "broken.wav"};
     }
 
     void badRequests()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(qint16, track);
-        QFETCH(qint16, sound);
-        QFETCH(QString, warning);
+        QFETCH(Bad, bad);
         static int row = 0; // a file of its own for each row: each file is warned about once a run
         const QString file = QString("bad%1.mid").arg(++row);
-        if (!bytes.isEmpty())
-            writeFile(file, bytes);
-        clsBGMAPI music(folder());
-        addTracks(music, {file});
-        const qsizetype warned = audio::warnings().filter(warning).size();
-        const bool musicGoesOn = sound >= 0 || track < 1 || track > 3, soundGoesOn = sound != 3 && sound != 4;
-        play(music, kLoop, false);
+        if (!bad.bytes.isEmpty())
+            writeFile(file, bad.bytes);
+        clsBGMAPI music(kFolder);
+        add(music, {file});
+        const qsizetype warned = audio::warnings().filter(bad.warning).size();
+        const bool musicGoesOn = bad.sound >= 0 || bad.track != 3, soundGoesOn = bad.sound != 3 && bad.sound != 4;
+        play(music, kLoop);
         snd.PlayAsync(kPi, 1, 1, 0);
         for (int i = 0; i < 3; ++i) {
             music.BGMPlay(kLoop, false); // so that the next request is a new one
-            sound >= 0 ? snd.PlayAsync(sound, i % 2, 1, 0) : play(music, track, i % 2);
-            tick(music);
+            bad.sound >= 0 ? snd.PlayAsync(bad.sound, i % 2, 1, 0) : play(music, bad.track, i % 2);
+            music.CalledByTimer(), music.WaitForLoad();
         }
-        QCOMPARE(audio::warnings().filter(warning).size() - warned, 1);
+        QCOMPARE(audio::warnings().filter(bad.warning).size() - warned, 1);
         QCOMPARE(Mix_PlayingMusic() != 0 && !music.GetBGMStopped(), musicGoesOn);
-        QCOMPARE(music.CurrentTrack(), musicGoesOn ? kLoop : track);
+        QCOMPARE(music.CurrentTrack(), musicGoesOn ? kLoop : bad.track);
         QCOMPARE(Mix_Playing(0) != 0, soundGoesOn);
-        play(music, kOnce, false);
+        play(music, kOnce);
         snd.PlayAsync(kBuzzer, 0, 1, 0);
         QVERIFY(Mix_PlayingMusic() && Mix_Playing(0));
     }
 
-    // Each shipped tune cut anywhere (every length up to 200 bytes, then every
+    // Each shipped tune cut anywhere (every length below 200 bytes, then every
     // 64th) is silence; the whole tune plays.
     void everyCutIsSilent_data()
     {
@@ -233,18 +206,16 @@ private slots:
         QFETCH(QString, name);
         const QByteArray tune = shipped(name);
         QStringList files;
-        for (int cut = 0; cut < tune.size(); cut += cut < 200 ? 1 : 64) {
-            files << QString("cut%1.mid").arg(cut);
-            writeFile(files.last(), tune.left(cut));
-        }
+        for (int cut = 0; cut < tune.size(); cut += cut < 200 ? 1 : 64)
+            writeFile(files.emplace_back(QString("cut%1.mid").arg(cut)), tune.left(cut));
         writeFile(name, tune);
-        clsBGMAPI music(folder());
-        addTracks(music, files << name);
-        QVERIFY(tune.size() > 1000);
+        clsBGMAPI music(kFolder);
+        add(music, files << name);
         for (qint16 track = 3; track <= files.size() + 2; ++track) {
-            play(music, track, false);
-            QVERIFY2(music.GetBGMStopped() == !Mix_PlayingMusic(), qPrintable(files.at(track - 3)));
-            QVERIFY2(music.GetBGMStopped() != (track == files.size() + 2), qPrintable(files.at(track - 3)));
+            play(music, track);
+            const bool stopped = music.GetBGMStopped();
+            QVERIFY2(stopped == !Mix_PlayingMusic() && stopped != (track == files.size() + 2),
+                     qPrintable(files.at(track - 3)));
         }
     }
 
@@ -282,11 +253,11 @@ private slots:
             bgm.BGMOnOff(true);
         } else if (how == "loop") {
             Mix_HaltMusic(); // stopped by the mixer after all: the poll starts it again
-        } else if (how != "once") {
+        } else if (!once) {
             bgm.BGMStop();
         }
         for (int i = 0; i < 3; ++i)
-            tick(bgm);
+            bgm.CalledByTimer(), bgm.WaitForLoad();
         QCOMPARE(bgm.GetBGMStopped() && !Mix_PlayingMusic(), how != "loop");
         QCOMPARE(bgm.CurrentTrack(), once ? kOnce : how == "loop" ? kLoop : qint16(-1));
         QVERIFY(Mix_VolumeMusic(-1) <= 100); // low enough not to clip
@@ -295,25 +266,24 @@ private slots:
         bgm.BGMStop();
     }
 
-    // The device stays open while any object uses it; a second Sound shares it.
+    // The device stays open while any object uses it (m: music, s: sounds, t: a second
+    // Sound), and everything works again afterwards.
     void shutdownInAnyOrder_data()
     {
-        QTest::addColumn<QString>("order"); // m: music, s: sounds, t: a second Sound object
-        QTest::addColumn<bool>("whileLoading");
-        QTest::newRow("sounds, then music") << "stm" << false;
-        QTest::newRow("twice each") << "mtsstm" << false;
-        QTest::newRow("while a track loads") << "mts" << true;
+        QTest::addColumn<QString>("order");
+        QTest::newRow("sounds, then music") << "stm";
+        QTest::newRow("twice each") << "mtsstm";
+        QTest::newRow("while a track loads") << "mts"; // no wait for the load
     }
 
     void shutdownInAnyOrder()
     {
         QFETCH(QString, order);
-        QFETCH(bool, whileLoading);
-        Sound other(folder());
-        addSounds(other);
+        Sound other(kFolder);
+        add(other);
         other.PlayAsync(kBuzzer, 0, 1, 0);
         bgm.BGMPlay(kLoop, false);
-        if (!whileLoading)
+        if (order != "mts")
             bgm.WaitForLoad();
         snd.PlayAsync(kPi, 1, 1, 0);
         for (int i = 0; i < order.size(); ++i) {
@@ -323,10 +293,8 @@ private slots:
         }
         QCOMPARE(SDL_WasInit(SDL_INIT_AUDIO), Uint32(0));
         QVERIFY(bgm.GetBGMStopped()); // a late poll tick and stops find nothing open
-        bgm.CalledByTimer();
-        bgm.BGMStop();
-        snd.StopSound();
-        play(bgm, kOnce, false); // everything works again afterwards
+        bgm.CalledByTimer(), bgm.BGMStop(), snd.StopSound();
+        play(bgm, kOnce);
         other.PlayAsync(kPi, 0, 1, 0);
         QVERIFY(Mix_PlayingMusic() && Mix_Playing(0));
         bgm.BGMStop();
@@ -340,11 +308,47 @@ private slots:
 #endif
         auto startTracks = [this](int n) {
             for (int i = 0; i < n; ++i)
-                play(bgm, i % 2 ? kLoop : kOnce, false), bgm.BGMStop();
+                play(bgm, i % 2 ? kLoop : kOnce), bgm.BGMStop();
             return qint64(mallinfo2().uordblks);
         };
         const qint64 before = startTracks(10), grown = startTracks(40) - before;
         QVERIFY2(grown < 40 * 1024, qPrintable(QString("heap grew by %1 bytes in 40 starts").arg(grown)));
+    }
+
+    // Without a device (SDL has no such driver) or without a SoundFont: no crash, the music
+    // stays silent, the sounds play when there is a device, the cause is reported once however
+    // often it is met. SDL leaves SIGINT and SIGTERM to the program, which saves on them.
+    void degraded_data()
+    {
+        QTest::addColumn<bool>("noDevice");
+        QTest::newRow("nodevice") << true;
+        QTest::newRow("nosoundfont") << false;
+    }
+
+    void degraded()
+    {
+        QFETCH(bool, noDevice);
+        if (!QCoreApplication::arguments().contains(QString("degraded:") + QTest::currentDataTag()))
+            QSKIP("runs alone, in a fresh process");
+        qputenv("SDL_AUDIODRIVER", noDevice ? "none" : "dummy");
+        const QTemporaryDir empty;
+        audio::setSoundFontDirs({empty.path()});
+        struct sigaction plain = {}, saved[2] = {}; // the test framework has its own
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(sigaction(i ? SIGTERM : SIGINT, &plain, &saved[i]), 0); // plain: SIG_DFL
+        for (int i = 0; i < 3; ++i) {
+            play(bgm, qint16(1 + i % 2), i % 2);
+            bgm.CalledByTimer(), bgm.WaitForLoad(), snd.PlayAsync(kPi, 0, 1, 0);
+            QVERIFY(bgm.GetBGMStopped() && audio::isOpen() != noDevice && !Mix_PlayingMusic());
+            QCOMPARE(Mix_Playing(0) != 0, !noDevice);
+        }
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(sigaction(i ? SIGTERM : SIGINT, &saved[i], &plain) == 0 && plain.sa_handler == SIG_DFL);
+        QCOMPARE(audio::warnings().size(), 1);
+        QVERIFY(audio::warnings().first().startsWith(noDevice ? "zorbel: no audio device (" : "zorbel: no General MIDI SoundFont in"));
+        for (int i = 0; i < 2; ++i)
+            bgm.Shutdown(), snd.Shutdown();
+        QVERIFY(!audio::isOpen() && bgm.GetBGMStopped());
     }
 };
 
