@@ -111,7 +111,7 @@ private slots:
         QTest::newRow("tempo halves at the second beat") << Tune{smf({"00ff5103 07a120 60ff5103 0f4240 60ff2f00"}), "", 1.5};
         QTest::newRow("other chunks skipped") << Tune{smf({kNote}) + QByteArray::fromHex("4d54657800000002abcd"), "", 0.5};
         QTest::newRow("five-byte number") << Tune{smf({"8080808000ff2f00"}), "a variable-length number longer than four bytes", 0.0};
-        QTest::newRow("running status after a meta event") << Tune{smf({"00ff5103 07a120 003c40 00ff2f00"}), "running status without a channel message before it", 0.0};
+        QTest::newRow("running status after a meta event") << Tune{smf({"00903c40 00ff5103 07a120 003c00 00ff2f00"}), "running status without a channel message before it", 0.0};
         QTest::newRow("note cut short") << Tune{smf({"00903c"}), "an event runs past the end of its track", 0.0};
         QTest::newRow("status byte among the data") << Tune{smf({"00903c90 00ff2f00"}), "a channel message cut short by a status byte", 0.0};
         QTest::newRow("sysex past the track") << Tune{smf({"00f00a0102 00ff2f00"}), "an event runs past the end of its track", 0.0};
