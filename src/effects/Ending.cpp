@@ -9,7 +9,6 @@
 namespace zorbel
 {
 
-
 Ending::Ending(const QList<QLineEdit*>& cells, MessageBoardBox* box, QObject* parent)
     : QObject(parent), cells_(cells), box_(box)
 {

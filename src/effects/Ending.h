@@ -45,7 +45,7 @@ private:
     bool musicOn_ = false;
     int EndTick = 0;      // never reset; wraps by 8 past the closing tick
     int farewellWait = 0; // ticks waited for the tune past the closing tick
-    QTimer timEnd{this}; // a child named "timEnd", for tools that watch it
+    QTimer timEnd{this};  // a child named "timEnd", for tools that watch it
 };
 
 } // namespace zorbel

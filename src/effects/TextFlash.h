@@ -38,7 +38,7 @@ private:
 
     QList<QLineEdit*> cells_;
     int FlashCell = 0;
-    int FlashCount = 0; // 9 when a flash starts, 0 when none runs
+    int FlashCount = 0;        // 9 when a flash starts, 0 when none runs
     QTimer timTextFlash{this}; // a child named "timTextFlash", for tools that watch it
 };
 

@@ -47,7 +47,7 @@ private:
     int cellCount_ = 0;
     int St3Cell = 0;
     QTimer timSt3{this}; // a child named "timSt3", for tools that watch it
-    QTimer flashOff; // ends the yellow flash about 80 ms later
+    QTimer flashOff;     // ends the yellow flash about 80 ms later
 };
 
 } // namespace zorbel

@@ -25,7 +25,7 @@ public slots:
 
 private:
     QLabel* lblScore_;
-    int SCTick = 0; // 0..99, never reset
+    int SCTick = 0;           // 0..99, never reset
     QTimer timSCAction{this}; // a child named "timSCAction", for tools that watch it
 };
 

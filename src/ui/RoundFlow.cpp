@@ -9,16 +9,10 @@
 namespace zorbel
 {
 
-namespace
-{
-
-// Three digits with leading zeros, as the "000" pattern writes them.
-QString threeDigits(double value)
+QString ThreeDigits(double value)
 {
     return QString::asprintf("%03d", static_cast<int>(std::nearbyint(value)));
 }
-
-} // namespace
 
 RoundFlow::RoundFlow(QObject* parent) : QObject(parent)
 {
@@ -114,14 +108,14 @@ void RoundFlow::timResult_Timer()
 {
     ResultTick += 1;
     if (ResultTick <= ResultTickLimit(level_, static_cast<std::int16_t>(stage_))) {
-        emit countText(threeDigits(static_cast<int>(Rnd::Next() * 100)));
+        emit countText(ThreeDigits(static_cast<int>(Rnd::Next() * 100)));
         return;
     }
     timResult.stop();
 
     RoundResult result;
     result.score = Zorb.CalcScore();
-    result.scoreText = threeDigits(result.score);
+    result.scoreText = ThreeDigits(result.score);
     result.details = QString::fromStdString(Zorb.DecInfoText)
                          .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (!RealGame()) {

@@ -26,6 +26,9 @@ enum class StageState : std::int16_t {
     Third = 2,  // level 5: the game takes a cell every three seconds
 };
 
+// Three digits with leading zeros, as the "000" pattern writes a score.
+QString ThreeDigits(double value);
+
 // How a round starts.
 struct RoundPlan {
     std::int16_t track = 0;  // music to start (0: none)
@@ -39,8 +42,8 @@ struct RoundPlan {
 // What a finished result count shows.
 struct RoundResult {
     double score = 0;
-    QString scoreText; // three digits
-    QString details;   // the details panel's text, lines joined by LF
+    QString scoreText;   // three digits
+    QString details;     // the details panel's text, lines joined by LF
     bool judged = false; // real game: `judgement` says the rest
     Judgement judgement;
 };

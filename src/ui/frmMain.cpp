@@ -65,12 +65,6 @@ QString InfoText(int n)
     return QString::fromUtf8(kHints[n - 1]);
 }
 
-// Three digits with leading zeros, as the "000" pattern writes them.
-QString threeDigits(double value)
-{
-    return QString::asprintf("%03d", static_cast<int>(std::nearbyint(value)));
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& text, const QFont& f, int l, int t, int w, int h)
 {
     auto* label = new QLabel(text, parent);
@@ -104,9 +98,9 @@ QFrame* makeLine(QWidget* parent, int x1, int y, int x2)
 } // namespace
 
 frmMain::frmMain(const Services& services, QWidget* parent)
-    : QWidget(parent), sound_(services.sound), music_(services.music),
-      prompter_(services.prompter), settings_(services.settings),
-      programDir_(services.programDir), showSplash_(services.showSplash)
+    : QWidget(parent), sound_(services.sound), music_(services.music), prompter_(services.prompter),
+      settings_(services.settings), programDir_(services.programDir),
+      showSplash_(services.showSplash)
 {
     flow_ = new RoundFlow(this);
     flow_->setObjectName(QStringLiteral("flow"));
@@ -133,6 +127,7 @@ frmMain::frmMain(const Services& services, QWidget* parent)
 
     // Names for every control, so the game can be driven from outside the
     // way a player does (tests, accessibility tools).
+    // clang-format off
     const std::pair<QObject*, const char*> names[] = {
         {lblTitleLevel, "lblTitleLevel"}, {lblTitleStage, "lblTitleStage"},
         {lblTitleRDMax, "lblTitleRDMax"}, {lblTitleMaxScore, "lblTitleMaxScore"},
@@ -145,6 +140,7 @@ frmMain::frmMain(const Services& services, QWidget* parent)
         {cmdRetire, "cmdRetire"}, {cmdEx, "cmdEx"}, {picDecInfo, "picDecInfo"},
         {txtDecInfo, "txtDecInfo"}, {cmdDecInfoOk, "cmdDecInfoOk"}, {txtMB, "txtMB"},
         {lblInfo, "lblInfo"}};
+    // clang-format on
     for (const auto& [object, name] : names)
         object->setObjectName(QString::fromLatin1(name));
     for (int i = 0; i < txtAns.size(); ++i)
@@ -489,9 +485,10 @@ void frmMain::showTitleLevel()
 {
     const std::int16_t level = flow_->Level();
     setCaption(lblTitleLevel, QString::number(level));
-    setCaption(lblTitleRDMax, threeDigits(CellsForLevel(level)));
-    setCaption(lblTitleMaxScore, threeDigits(flow_->Zorb.MaxScore[static_cast<std::size_t>(level)]) +
-                                     QStringLiteral("点"));
+    setCaption(lblTitleRDMax, ThreeDigits(CellsForLevel(level)));
+    setCaption(lblTitleMaxScore,
+               ThreeDigits(flow_->Zorb.MaxScore[static_cast<std::size_t>(level)]) +
+                   QStringLiteral("点"));
     setCaption(lblTitleStage, level >= 5 ? QStringLiteral("3") : QStringLiteral("2"));
 }
 
@@ -515,8 +512,8 @@ void frmMain::cmdOption_Click()
 {
     playSound(kSoundBeep);
     {
-        frmOption dialog(sound_, music_, flow_->Zorb.SoundOn, flow_->Zorb.BGMOn,
-                         flow_->Zorb.InfoOn, this);
+        frmOption dialog(sound_, music_, flow_->Zorb.SoundOn, flow_->Zorb.BGMOn, flow_->Zorb.InfoOn,
+                         this);
         dialog.exec();
     }
     if (unloaded_)

@@ -116,7 +116,7 @@ private:
     RoundFlow* flow_ = nullptr;
     std::int16_t InfoNo = 0;
     bool QuitPending = false;
-    bool scoredOnce_ = false; // a board was scored: the help opens on it
+    bool scoredOnce_ = false;   // a board was scored: the help opens on it
     bool chkTakenAway_ = false; // a blank took 採点 away from a full board
 
     // ---- Controls ----
@@ -154,8 +154,8 @@ private:
     ClickLabel* lblInfo = nullptr;
 
     // ---- Timers and timed effects ----
-    QTimer tmrBGMLoop{this}; // a child named "tmrBGMLoop", for tools that watch it
-    WaitingIndicator* waiting = nullptr;       // timSCAction
+    QTimer tmrBGMLoop{this};             // a child named "tmrBGMLoop", for tools that watch it
+    WaitingIndicator* waiting = nullptr; // timSCAction
     ThirdStageOverwrite* thirdStage = nullptr; // timSt3
     TextFlash* flash = nullptr;                // timTextFlash
     MessageBoard* banner = nullptr;            // timMB
