@@ -68,6 +68,5 @@ endforeach()
 add_custom_target(zorbel_audio_assets ALL DEPENDS ${ZORBEL_AUDIO_FILES})
 
 install(FILES ${ZORBEL_AUDIO_FILES}
-    # The program folder, never the multiarch library folder.
-    DESTINATION lib/zorbel
+    DESTINATION ${ZORBEL_INSTALL_DIR}
     COMPONENT audio)

@@ -10,8 +10,6 @@
 
 include(GNUInstallDirs)
 
-set(ZORBEL_APP_ID io.github.zorbel.Zorbel)
-
 find_program(ZORBEL_RSVG_CONVERT rsvg-convert REQUIRED)
 
 set(ZORBEL_DOC_SRC ${CMAKE_CURRENT_SOURCE_DIR})
@@ -73,14 +71,11 @@ add_custom_target(zorbel_doc_assets ALL
 
 # Installation. The component lets a packager (or a test) install just
 # these files: cmake --install <build> --component zorbel_docs.
-# The program folder is <prefix>/lib/zorbel on every system, never the
-# multiarch library folder: the game is not a library.
-set(ZORBEL_DOC_INSTALL_DIR lib/zorbel)
 install(DIRECTORY ${ZORBEL_HTML_OUT}
-        DESTINATION ${ZORBEL_DOC_INSTALL_DIR}
+        DESTINATION ${ZORBEL_INSTALL_DIR}
         COMPONENT zorbel_docs)
 install(FILES ${ZORBEL_WINDOW_ICON}
-        DESTINATION ${ZORBEL_DOC_INSTALL_DIR}
+        DESTINATION ${ZORBEL_INSTALL_DIR}
         COMPONENT zorbel_docs)
 install(FILES ${ZORBEL_DESKTOP_FILE}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications

@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zorbel"));
     QApplication::setApplicationVersion(QStringLiteral(ZORBEL_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zorbel.Zorbel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZORBEL_APP_ID));
     zorbel::installQtJapanese(app);
     zorbel::look::applyLightStyle(app);
     const QString programDir = zorbel::clsCommon::GetPath();

@@ -56,7 +56,8 @@ struct clsBGMAPI::Impl {
     Mix_Music* music = nullptr;
     std::optional<Clock::time_point> endsAt; // once-only track: its length from the file
     std::uint64_t ticket = 0;                // the load the open track waits for
-    QString folder; // where the tracks are
+    clsBGMAPI* owner = nullptr;              // whose track a finished load wakes
+    QString folder;                          // where the tracks are
     QString loadingPath;
 
     bool holdsDevice = false;
@@ -66,7 +67,7 @@ struct clsBGMAPI::Impl {
     std::unique_ptr<QObject> wakeTarget;
 
     bool ensureDevice();
-    void startLoad(clsBGMAPI* owner);
+    void startLoad();
     void collect();
     void freeMusic();
 };
@@ -80,7 +81,7 @@ bool clsBGMAPI::Impl::ensureDevice()
 
 // Opens track `current`: hands its file to the worker. Without a device or
 // without MIDI the track stays closed and silent.
-void clsBGMAPI::Impl::startLoad(clsBGMAPI* owner)
+void clsBGMAPI::Impl::startLoad()
 {
     if (!ensureDevice())
         return;
@@ -88,14 +89,14 @@ void clsBGMAPI::Impl::startLoad(clsBGMAPI* owner)
         if (QCoreApplication::instance() && !wakeTarget)
             wakeTarget = std::make_unique<QObject>();
         QObject* target = wakeTarget.get();
-        loader = std::make_unique<audio::MusicLoader>([target, owner] {
+        loader = std::make_unique<audio::MusicLoader>([target, player = owner] {
             // Runs on the worker. The target outlives the worker (Shutdown
             // ends the worker before it deletes the target), and a call
             // still queued when the target goes is dropped by Qt; the owner
             // outlives its target.
             if (target)
                 QMetaObject::invokeMethod(
-                    target, [owner] { owner->GetBGMStopped(); }, Qt::QueuedConnection);
+                    target, [player] { player->GetBGMStopped(); }, Qt::QueuedConnection);
         });
     }
     loadingPath = tracks.at(current - 1);
@@ -155,6 +156,7 @@ void clsBGMAPI::Impl::freeMusic()
 
 clsBGMAPI::clsBGMAPI(const QString& folder) : d(std::make_unique<Impl>())
 {
+    d->owner = this;
     d->folder = folder;
 }
 
@@ -172,7 +174,7 @@ void clsBGMAPI::CalledByTimer()
         // stopped anyway. Start it afresh from a new load.
         d->freeMusic();
         d->state = TrackState::Closed;
-        d->startLoad(this);
+        d->startLoad();
     } else {
         d->freeMusic();
         d->state = TrackState::Closed;
@@ -211,7 +213,7 @@ void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
     BGMStop();
     d->loop = !voNotLoop;
     d->current = vBGMNo;
-    d->startLoad(this);
+    d->startLoad();
 }
 
 void clsBGMAPI::BGMStop()

@@ -89,11 +89,14 @@ QString clsCommon::VBHTTrim(const QString& Incoming)
     return text.mid(begin, end - begin);
 }
 
-int clsCommon::ShellExe(const QString& vPath)
+int clsCommon::ShellExe(const QString& vPath, const QString& fragment)
 {
     if (vPath.isEmpty() || !QFileInfo::exists(vPath))
         return kFileNotFound;
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(vPath)))
+    QUrl url = QUrl::fromLocalFile(vPath);
+    if (!fragment.isEmpty())
+        url.setFragment(fragment);
+    if (!QDesktopServices::openUrl(url))
         return kNoAssociation;
     return kShellOk;
 }

@@ -32,10 +32,11 @@ public:
     // Cuts the text before its first NUL, then strips blanks at both ends.
     static QString VBHTTrim(const QString& Incoming);
 
-    // Opens vPath with the desktop's handler. Returns a value above 32 on
-    // success, 32 or less on failure: 2 when the file does not exist (the
-    // desktop is not asked at all), 31 when no handler took it.
-    static int ShellExe(const QString& vPath);
+    // Opens vPath with the desktop's handler, as a file URL with `fragment`
+    // when one is given. Returns a value above 32 on success, 32 or less on
+    // failure: 2 when the file does not exist (the desktop is not asked at
+    // all), 31 when no handler took it.
+    static int ShellExe(const QString& vPath, const QString& fragment = {});
 
     static constexpr int kShellOk = 42;
     static constexpr int kFileNotFound = 2;

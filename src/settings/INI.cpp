@@ -239,8 +239,7 @@ INI::INI(const QString& programFolder) : m_programFolder(programFolder) {}
 
 void INI::SetIniFileName(const QString& vFileName)
 {
-    const QString folder =
-        clsCommon::ChkPathBS(m_programFolder.isEmpty() ? clsCommon::GetPath() : m_programFolder);
+    const QString folder = clsCommon::ChkPathBS(m_programFolder);
     // A copy installed where the player may not write (under /usr or /opt)
     // would otherwise lose all progress at every exit.
     m_inConfigFolder = !folderWritable(folder);

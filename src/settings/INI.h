@@ -13,8 +13,8 @@ namespace zorbel
 class INI
 {
 public:
-    // Settings beside the program, or beside another folder (tests).
-    INI() = default;
+    // Settings beside the program in programFolder (the game passes its own
+    // folder, tests a folder of their own).
     explicit INI(const QString& programFolder);
 
     // The file lies in the program's folder: the folder, one "/" unless it
@@ -80,7 +80,7 @@ private:
     // ours either.
     bool AvoidForeignFile();
 
-    QString m_programFolder; // empty: the program's own folder
+    QString m_programFolder;
     QString m_path;
     QString m_fileName;
     bool m_inConfigFolder = false;  // the program's folder is not used

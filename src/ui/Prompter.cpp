@@ -3,12 +3,9 @@
 #include "common/clsCommon.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
-#include <QUrl>
 
 namespace zorbel
 {
@@ -27,13 +24,7 @@ void DesktopPrompter::showError(QWidget* parent, const QString& title, const QSt
 
 int DesktopPrompter::ShellExe(const QString& path, const QString& fragment)
 {
-    if (fragment.isEmpty())
-        return clsCommon::ShellExe(path);
-    if (!QFileInfo::exists(path))
-        return clsCommon::kFileNotFound;
-    QUrl url = QUrl::fromLocalFile(path);
-    url.setFragment(fragment);
-    return QDesktopServices::openUrl(url) ? clsCommon::kShellOk : clsCommon::kNoAssociation;
+    return clsCommon::ShellExe(path, fragment);
 }
 
 bool installQtJapanese(QCoreApplication& app)

@@ -63,7 +63,6 @@ public:
     std::int16_t Level() const { return level_; }
     StageState Stage() const { return stage_; }
     bool ClearFlg() const { return clearFlg_; }
-    bool InPractice() const { return stage_ == StageState::Practice; }
     bool RealGame() const { return static_cast<std::int16_t>(stage_) >= 0; }
     bool GameCleared() const { return level_ >= 6; } // the ending follows
 
