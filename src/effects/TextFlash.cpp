@@ -44,11 +44,6 @@ void TextFlash::settle()
 {
     if (FlashCount > 0)
         settleCell(FlashCell);
-    cancel();
-}
-
-void TextFlash::cancel()
-{
     FlashCount = 0;
     timTextFlash.stop();
 }

@@ -22,9 +22,6 @@ public:
     void start(int index);
     // Settles the running flash now (yellow, regular weight), if any.
     void settle();
-    // Forgets the running flash without touching any cell (a new round
-    // repaints every cell itself).
-    void cancel();
     void stop() { settle(); }
     bool isRunning() const { return timTextFlash.isActive(); }
     // True while cell `index` is the one flashing.

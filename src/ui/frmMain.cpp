@@ -109,7 +109,9 @@ frmMain::frmMain(const Services& services, QWidget* parent)
     // Whatever cuts a count short shows "点です" again, as its end would.
     connect(flow_, &RoundFlow::countStopped, this, [this] { lblResultStatic[1]->show(); });
     connect(flow_, &RoundFlow::resultReady, this, &frmMain::showResult);
-    // Progress is on disk as soon as it changes.
+    // Progress is on disk as soon as a result raises it, not only on the way
+    // back to the menu or at exit: a crash after passing a level must not
+    // lose the level.
     connect(flow_, &RoundFlow::progressChanged, this, &frmMain::SaveGameData);
 
     setWindowTitle(QStringLiteral("Zorbel ver1.01"));
@@ -484,7 +486,7 @@ void frmMain::cmdTitleLevel_Click()
 void frmMain::showTitleLevel()
 {
     const std::int16_t level = flow_->Level();
-    setCaption(lblTitleLevel, QString::number(level));
+    lblTitleLevel->setText(QString::number(level)); // a fixed-size label
     setCaption(lblTitleRDMax, ThreeDigits(CellsForLevel(level)));
     setCaption(lblTitleMaxScore,
                ThreeDigits(flow_->Zorb.MaxScore[static_cast<std::size_t>(level)]) +
@@ -539,8 +541,9 @@ void frmMain::lblInfo_Click()
 void frmMain::OpenHelp()
 {
     const QString path = programDir_ + QStringLiteral("html/index.htm");
-    // Opened from the board after a scoring, the page's analyser shows the
-    // board last scored.
+    // Opened from the board after a scoring, the address carries the board
+    // last scored (#board=...), so the page's analyser opens on it; from the
+    // menu, or before any scoring, it is the plain help address.
     QString fragment;
     if (scoredOnce_ && picMain->isVisible()) {
         fragment = QStringLiteral("board=");
@@ -617,7 +620,8 @@ void frmMain::txtAns_Change(int index)
 void frmMain::cellTaken(int index, bool hadFocus)
 {
     // A flash running on the cell just taken is settled, and the player's
-    // focus moves on to the next free cell.
+    // focus moves on to the next free cell: a taken cell is disabled, and a
+    // disabled cell holding the focus would trap the keyboard.
     if (flash->isFlashing(index))
         flash->settle();
     if (hadFocus || !focusWidget())
@@ -646,8 +650,10 @@ void frmMain::StartRound()
     setCaption(lblScore, QStringLiteral("---"));
     SetupCells();
 
-    // Every cell in play starts fresh, whatever the last round left on it.
-    flash->cancel();
+    // Every cell in play is emptied and free again. A cell keeps its text
+    // colour: yellow once a flash has ended on it, in later rounds too. A
+    // flash still running ends now, as it would a moment later.
+    flash->settle();
     const int count = flow_->Zorb.CellCount;
     for (int i = 0; i < count; ++i) {
         AnswerCell* cell = txtAns[i];
@@ -655,8 +661,6 @@ void frmMain::StartRound()
         cell->setEnabled(true);
         cell->setReadOnly(false);
         cells::setBackground(cell, cells::kBlack);
-        cells::setTextColour(cell, cells::kDesignText);
-        cells::setBold(cell, false);
     }
 
     chkTakenAway_ = false;
@@ -771,11 +775,9 @@ void frmMain::cmdRetire_Click()
                                 QStringLiteral("リタイアしますか？")))
             return;
     }
-    // The round's timers ran on while the question was open. If the result
-    // came in meanwhile and completed the level, there is no round left to
-    // retire from: Try leads on from here.
-    if (!cmdRetire->isEnabled())
-        return;
+    // The round's timers ran on while the question was open, and a result
+    // may have come in meanwhile (even one that completed the level): a Yes
+    // still leaves for the menu, with whatever progress that result saved.
     ShowInfo(5);
     setCaption(lblOkNo, QString());
     ReturnToMenu();

@@ -1,7 +1,7 @@
 #include "ui/frmTitle.h"
 
-#include "game/Random.h"
 #include "effects/Look.h"
+#include "game/Random.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -76,11 +76,11 @@ frmTitle::frmTitle(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::Fra
     // type gives all three on the desktops we know.
     setFixedSize(look::px(kClientWidthTw), look::px(kClientHeightTw));
 
-    // The panel covers the whole window so no grey edge shows around it.
+    // The panel fills the window but for one pixel at the right and bottom.
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setGeometry(rect());
+    look::place(Picture1, 0, 0, 3495, 2295);
     look::setBackground(Picture1, look::vbColor(kPink));
 
     // The tagline: grows to fit its text, one line per line break.

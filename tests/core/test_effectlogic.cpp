@@ -74,6 +74,18 @@ private slots:
         QTEST((s.hidden ? QList<int>() : QList{s.x, s.y}), "at");
     }
 
+    // The whole table: 81 points shown, and the sums of their X and Y as
+    // printed in the table, so a single changed digit shows.
+    void endingTableWhole()
+    {
+        QList<int> sums{0, 0, 0};
+        for (int tick = 1; tick <= kEndingDrawTicks; ++tick) {
+            const EndingStep s = EndingPosition(tick);
+            sums = {sums[0] + !s.hidden, sums[1] + s.x, sums[2] + s.y};
+        }
+        QCOMPARE(sums, (QList<int>{81, 214320, 162855}));
+    }
+
     // Past tick 181 the counter stops growing; the flicker keeps its phase.
     void endingCounterNeverRunsAway()
     {

@@ -92,6 +92,8 @@ private slots:
         QCOMPARE(splash.exec(), int(QDialog::Accepted));
         QVERIFY(stillUp);
         QCOMPARE(splash.windowType(), Qt::SplashScreen);
+        QCOMPARE(splash.size(), QSize(234, 154));
+        QCOMPARE(splash.Picture1->size(), QSize(233, 153));
         QCOMPARE(splash.lblStatic[1]->text(), QString("乱数の星になれ!!"));
     }
 

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace zorbel::testing
@@ -60,7 +61,14 @@ struct FakePrompter : Prompter {
     QStringList opened;  // "path#fragment"
     bool yes = true;
     int shellResult = 2; // file not found
-    bool askYesNo(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; return yes; }
+    std::function<void()> whileAsking; // what the timers do while a question is open
+    bool askYesNo(QWidget*, const QString& t, const QString& text) override
+    {
+        asked << t + u'|' + text;
+        if (whileAsking)
+            whileAsking();
+        return yes;
+    }
     void showError(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; }
     int ShellExe(const QString& path, const QString& f) override { opened << path + u'#' + f; return shellResult; }
 };

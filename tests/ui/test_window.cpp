@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 using namespace zorbel;
 using namespace zorbel::testing;
@@ -70,6 +71,7 @@ private slots:
         Game g(ini);
         QCOMPARE(g.w->windowTitle(), QString("Zorbel ver1.01"));
         QCOMPARE(g.w->size(), QSize(442, 304));
+        QCOMPARE(g.get("lblTitleLevel")->size(), QSize(33, 33)); // fixed, whatever it shows
         QTEST(QStringList({g.text("lblTitleLevel"), g.text("lblTitleRDMax"),
                            g.text("lblTitleStage"), g.text("lblTitleMaxScore")})
                   .join(' '),
@@ -131,6 +133,11 @@ private slots:
         g.click("cmdTry");
         QTEST(g.text("lblStage"), "nextStage");
         QCOMPARE(g.cell(5)->text(), QString());
+        // Yellow once flashed, bold no more, in the next round too (29 was
+        // still flashing when the round ended).
+        for (int i : {5, 29})
+            QVERIFY(cells::textColour(g.cell(i)) == QColor(255, 255, 0) &&
+                    !g.cell(i)->font().bold());
         if (board == kScore71)
             return;
         // SECOND stage: the first two cells hold one digit, fixed.
@@ -237,6 +244,21 @@ private slots:
                      QString("***初めは練習を選んでお手本を見るのが良いでしょう。"));
     }
 
+    // A result that completes the level while the retire question is open
+    // does not swallow the Yes.
+    void retireWhileTheLevelIsCompleted()
+    {
+        Game g;
+        g.click("cmdTitleTry");
+        score(g, kScore88);
+        g.click("cmdTry");
+        g.prompter.whileAsking = [&g] { score(g, kScore88); };
+        g.click("cmdRetire");
+        QVERIFY(!g.get("picMain")->isVisible() && g.text("lblOkNo").isEmpty());
+        QCOMPARE(g.text("lblTitleLevel") + g.text("lblInfo"),
+                 QString("2初めは練習を選んでお手本を見るのが良いでしょう。"));
+    }
+
     // Level 5: the THIRD stage takes cells; clearing it saves and ends the game.
     void thirdStageAndEnding()
     {
@@ -250,6 +272,14 @@ private slots:
         QCOMPARE(g.music.tracks.last(), 1);
         g.type("123");
         QCOMPARE(focusName(), QString("txtAns3"));
+        // A flash is nine ticks of 40 ms; the game takes a cell every 3 s.
+        auto* flash = g.w->findChild<TextFlash*>();
+        for (int i = 0; i < 9; ++i, flash->timTextFlash_Timer())
+            QVERIFY(flash->isFlashing(2));
+        QVERIFY(!flash->isFlashing(2));
+        QCOMPARE(QList<int>({g.w->findChild<QTimer*>("timTextFlash")->interval(),
+                             g.w->findChild<QTimer*>("timSt3")->interval()}),
+                 QList<int>({40, 3000}));
         g.cell(1)->setFocus();
         auto* third = g.w->findChild<ThirdStageOverwrite*>();
         third->timSt3_Timer();
