@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 namespace zorbel
 {
@@ -115,6 +116,7 @@ frmMain::frmMain(const Services& services, QWidget* parent)
     connect(flow_, &RoundFlow::progressChanged, this, &frmMain::SaveGameData);
 
     setWindowTitle(QStringLiteral("Zorbel ver1.01"));
+    setAccessibleName(windowTitle());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(look::px(6630), look::px(4560));
@@ -147,6 +149,14 @@ frmMain::frmMain(const Services& services, QWidget* parent)
         object->setObjectName(QString::fromLatin1(name));
     for (int i = 0; i < txtAns.size(); ++i)
         txtAns[i]->setObjectName(QStringLiteral("txtAns%1").arg(i));
+
+    // F1 opens the help wherever ? or ﾍﾙﾌﾟ would, as on every desktop; a key
+    // shortcut, so a cell holding the focus keeps its digit.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        if (!ending->isRunning())
+            OpenHelp();
+    });
 }
 
 frmMain::~frmMain() = default;
@@ -206,6 +216,7 @@ void frmMain::buildBoard()
     cmdHelp = makeButton(picMain, QStringLiteral("?"), look::font(Face::PGothic, 11.25, true), 4680,
                          120, 210, 255);
     cmdHelp->setFocusPolicy(Qt::NoFocus);
+    cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::OpenHelp);
     Line1 = makeLine(picMain, 0, 360, 5280);
 
@@ -449,6 +460,7 @@ void frmMain::ReturnToMenu()
     picMain->hide();
     setTitleVisible(true);
     setCaption(lblScore, QStringLiteral("***"));
+    lblScore->setAccessibleDescription(QString());
     look::setTextColor(lblScore, look::buttonText());
     ShowLevelStage();
     ShowInfo(flow_->Level() >= 3 ? 7 : 1);
@@ -560,8 +572,10 @@ void frmMain::OpenHelp()
 void frmMain::SetupCells()
 {
     const int count = flow_->SetupCells();
-    for (int i = 0; i < kMaxCells; ++i)
+    for (int i = 0; i < kMaxCells; ++i) {
         txtAns[i]->setVisible(i < count);
+        txtAns[i]->setAccessibleName(QStringLiteral("マス %1/%2").arg(i + 1).arg(count));
+    }
 }
 
 bool frmMain::allCellsFilled() const
@@ -624,6 +638,7 @@ void frmMain::cellTaken(int index, bool hadFocus)
     // disabled cell holding the focus would trap the keyboard.
     if (flash->isFlashing(index))
         flash->settle();
+    txtAns[index]->setAccessibleDescription(QStringLiteral("ゲームが取ったマス"));
     if (hadFocus || !focusWidget())
         focusNextFreeCell(index + 1);
 }
@@ -648,6 +663,7 @@ void frmMain::StartRound()
 
     ShowLevelStage();
     setCaption(lblScore, QStringLiteral("---"));
+    lblScore->setAccessibleDescription(QString());
     SetupCells();
 
     // Every cell in play is emptied and free again. A cell keeps its text
@@ -661,6 +677,7 @@ void frmMain::StartRound()
         cell->setEnabled(true);
         cell->setReadOnly(false);
         cells::setBackground(cell, cells::kBlack);
+        cell->setAccessibleDescription(QString());
     }
 
     chkTakenAway_ = false;
@@ -673,6 +690,7 @@ void frmMain::StartRound()
             cells::setBackground(txtAns[i], cells::kFixedBackground);
             txtAns[i]->setReadOnly(true);
             txtAns[i]->setEnabled(false);
+            txtAns[i]->setAccessibleDescription(QStringLiteral("固定されたマス"));
         }
         txtAns[plan.fixedCells]->setFocus();
     } else {
@@ -702,6 +720,7 @@ void frmMain::cmdChk_Click()
         cell->setEnabled(true);
         cell->setReadOnly(false);
         cells::setBackground(cell, cells::kBlack);
+        cell->setAccessibleDescription(QString());
         digits[static_cast<std::size_t>(i)] = DigitOf(cell->text().toStdString());
     }
     lblResultStatic[0]->show();
@@ -720,6 +739,12 @@ void frmMain::showResult(const RoundResult& result)
     lblResultStatic[1]->show();
     setCaption(lblScore, result.scoreText);
     txtDecInfo->setPlainText(result.details);
+    // A screen reader announces the final score (and the verdict) once,
+    // not every number of the count before it.
+    const QString verdict =
+        result.judged ? QString::fromStdString(result.judgement.verdict.text) : QString();
+    lblScore->setAccessibleDescription(
+        (QStringLiteral("%1 点 %2").arg(result.scoreText, verdict)).trimmed());
     if (!result.judged)
         return; // practice: the score and its details, nothing else
 

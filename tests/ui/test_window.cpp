@@ -8,6 +8,7 @@
 #include "effects/TextFlash.h"
 #include "effects/ThirdStageOverwrite.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -299,6 +300,38 @@ private slots:
             ending->timEnd_Timer();
         QCOMPARE(ticks, 181);
         QVERIFY(g.w->isUnloaded());
+    }
+
+    // What a screen reader sees: named cells, ? and window; the score and
+    // verdict once the count has ended.
+    void accessibility()
+    {
+        Game g(kLevel5);
+        g.click("cmdTitleTry");
+        score(g, kPass100);
+        g.click("cmdTry"); // SECOND stage, 6 fixed cells
+        auto a11y = [&g](const char* name, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(g.get(name))->text(t);
+        };
+        QCOMPARE(QStringList(
+                     {a11y("txtAns2", QAccessible::Name), a11y("txtAns2", QAccessible::Description),
+                      a11y("txtAns6", QAccessible::Description), a11y("cmdHelp", QAccessible::Name),
+                      QAccessible::queryAccessibleInterface(g.w.get())->text(QAccessible::Name)}),
+                 QStringList({"マス 3/100", "固定されたマス", "", "ヘルプ", "Zorbel ver1.01"}));
+        score(g, kPass100);
+        QCOMPARE(a11y("lblScore", QAccessible::Description), QString("092 点 Great!!"));
+    }
+
+    // F1 opens the help on the menu and on the board; a cell keeps its digit.
+    void helpKey()
+    {
+        Game g;
+        QTest::keyClick(g.w.get(), Qt::Key_F1);
+        g.click("cmdTitlePractice");
+        g.type("7");
+        QTest::keyClick(g.cell(0), Qt::Key_F1);
+        QCOMPARE(g.prompter.opened.size(), 2);
+        QCOMPARE(g.cell(0)->text(), QString("7"));
     }
 
     // Help: the page in the program folder, on the board last scored.
