@@ -10,6 +10,7 @@ make
 pkg-config
 qt6-base-dev
 qt6-qpa-plugins
+qt6-wayland
 libgl-dev
 libsdl2-mixer-dev
 libfluidsynth-dev
@@ -29,6 +30,7 @@ file
 appstream
 lintian
 tidy
+weston
 "
 
 missing=""
