@@ -2,11 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -94,11 +98,45 @@ int clsCommon::ShellExe(const QString& vPath, const QString& fragment)
     if (vPath.isEmpty() || !QFileInfo::exists(vPath))
         return kFileNotFound;
     QUrl url = QUrl::fromLocalFile(vPath);
-    if (!fragment.isEmpty())
-        url.setFragment(fragment);
+    if (!fragment.isEmpty()) {
+        const QString page = ForwardingPage(vPath, fragment);
+        if (page.isEmpty())
+            url.setFragment(fragment); // the next best: some openers keep it
+        else
+            url = QUrl::fromLocalFile(page);
+    }
     if (!QDesktopServices::openUrl(url))
         return kNoAssociation;
     return kShellOk;
+}
+
+QByteArray clsCommon::ForwardingPageText(const QByteArray& realPath, const QString& fragment)
+{
+    // Everything but unreserved characters and "/" percent-encoded: the
+    // address is then safe inside the attribute and the script string alike.
+    const QByteArray address = "file://" + realPath.toPercentEncoding("/") + '#' +
+                               fragment.toUtf8().toPercentEncoding("=");
+    return "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+           "<title>Zorbel</title>\n<meta http-equiv=\"refresh\" content=\"0; url=" +
+           address + "\">\n<script>location.replace(\"" + address +
+           "\");</script>\n</head><body><p><a href=\"" + address +
+           "\">ヘルプ</a></p></body></html>\n";
+}
+
+QString clsCommon::ForwardingPage(const QString& target, const QString& fragment)
+{
+    char real[PATH_MAX];
+    if (!::realpath(QFile::encodeName(target).constData(), real))
+        return {};
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                           QStringLiteral("/zorbel");
+    if (!QDir::isAbsolutePath(folder) || !QDir().mkpath(folder))
+        return {};
+    QSaveFile page(folder + QStringLiteral("/help.htm"));
+    if (!page.open(QIODevice::WriteOnly))
+        return {};
+    page.write(ForwardingPageText(QByteArray(real), fragment));
+    return page.commit() ? page.fileName() : QString();
 }
 
 } // namespace zorbel

@@ -2,6 +2,7 @@
 // associated application.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace zorbel
@@ -36,7 +37,20 @@ public:
     // when one is given. Returns a value above 32 on success, 32 or less on
     // failure: 2 when the file does not exist (the desktop is not asked at
     // all), 31 when no handler took it.
+    // With a fragment, the desktop is handed a small page in the user's
+    // cache folder that forwards to the file with its fragment (see
+    // ForwardingPage): an opener without a desktop-specific handler gives
+    // the browser a bare path and drops the fragment.
     static int ShellExe(const QString& vPath, const QString& fragment = {});
+
+    // Writes the forwarding page (zorbel/help.htm in the user's cache
+    // folder) for the file `target` and `fragment`; its path, or empty when
+    // it cannot be written. The page names the target by its real path in
+    // the file system's own bytes, so it leads there even after the game
+    // has exited (a path through a descriptor would not).
+    static QString ForwardingPage(const QString& target, const QString& fragment);
+    // The page's text, forwarding to the file realPath (bytes) with fragment.
+    static QByteArray ForwardingPageText(const QByteArray& realPath, const QString& fragment);
 
     static constexpr int kShellOk = 42;
     static constexpr int kFileNotFound = 2;

@@ -43,6 +43,16 @@ private slots:
         QVERIFY(::mkdir(folder.constData(), 0700) == 0 &&
                 ::mkdir((folder + "/sub").constData(), 0700) == 0);
         QVERIFY(QFileInfo(clsCommon::FolderOf(folder + "/zorbel") + "/sub").isDir());
+        // The help's forwarding page names the folder by its bytes, not by
+        // the descriptor path that dies with the game.
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path()));
+        const QString page =
+            clsCommon::ForwardingPage(clsCommon::FolderOf(folder + "/zorbel") + "/sub", "board=12");
+        QCOMPARE(page, dir.path() + "/zorbel/help.htm");
+        QFile f(page);
+        QVERIFY(f.open(QIODevice::ReadOnly) &&
+                f.readAll().contains("url=file://" + top.toPercentEncoding("/") +
+                                     "/%FF%FE%83/sub#board=12\">"));
         QCOMPARE(clsCommon::FolderOf(top + "/zorbel"), dir.path());
         QCOMPARE(clsCommon::FolderOf("/zorbel"), QString("/"));
         ::rmdir((folder + "/sub").constData()); // QTemporaryDir cannot name them
