@@ -63,11 +63,13 @@ QString clsCommon::FolderOf(const QByteArray& file)
 
 QString clsCommon::FallbackPath()
 {
-    if (QCoreApplication::applicationName().isEmpty()) {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-               QStringLiteral("/zorbel/");
-    }
-    return ChkPathBS(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    // The XDG base directory rules: a relative XDG_CONFIG_HOME is ignored
+    // (it would put the settings in whatever folder the game started in).
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    const QString app = QCoreApplication::applicationName();
+    return ChkPathBS(base + u'/' + (app.isEmpty() ? QStringLiteral("zorbel") : app));
 }
 
 QString clsCommon::ChkPathBS(const QString& vPath)

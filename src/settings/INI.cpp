@@ -114,16 +114,35 @@ QString valueText(QByteArrayView v)
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
+// Where the line starting at `pos` ends: at the first CR or LF, a CR LF
+// being one line end (files edited on any system, CR-only ones included).
+struct LineEnd {
+    qsizetype contentEnd; // first byte of the line end
+    qsizetype next;       // first byte of the next line
+};
+LineEnd lineEndAt(const QByteArray& text, qsizetype pos)
+{
+    const char* bytes = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = pos; i < size; ++i) {
+        if (bytes[i] == '\n')
+            return {i, i + 1};
+        if (bytes[i] == '\r')
+            return {i, i + 1 < size && bytes[i + 1] == '\n' ? i + 2 : i + 1};
+    }
+    return {size, size};
+}
+
 // The file cut into lines, each with its own line end, so that a rewrite
 // gives back every untouched line byte for byte.
 struct Line {
     QByteArray text;
-    QByteArray end; // "\n", "\r\n", or empty for a last line without one
+    QByteArray end; // "\n", "\r\n", "\r", or empty for a last line without one
 };
 struct Document {
     QByteArray bom; // a UTF-8 byte order mark some editors put first
     std::vector<Line> lines;
-    QByteArray eol = "\n"; // the file's own style, used for new lines
+    QByteArray eol = "\n"; // the file's own style for new lines (CR LF for CR)
 };
 
 Document splitLines(const QByteArray& text)
@@ -134,21 +153,14 @@ Document splitLines(const QByteArray& text)
         doc.bom = kBom;
         pos = kBom.size();
     }
-    const qsizetype firstLf = text.indexOf('\n', pos);
-    if (firstLf > pos && text.at(firstLf - 1) == '\r')
+    const LineEnd first = lineEndAt(text, pos);
+    if (first.next - first.contentEnd == 2 || text.sliced(first.contentEnd).startsWith('\r'))
         doc.eol = "\r\n";
     while (pos < text.size()) {
-        const qsizetype lf = text.indexOf('\n', pos);
-        if (lf < 0) {
-            doc.lines.push_back({text.sliced(pos), {}});
-            break;
-        }
-        qsizetype contentEnd = lf;
-        if (contentEnd > pos && text.at(contentEnd - 1) == '\r')
-            --contentEnd;
-        doc.lines.push_back(
-            {text.sliced(pos, contentEnd - pos), text.sliced(contentEnd, lf + 1 - contentEnd)});
-        pos = lf + 1;
+        const LineEnd e = lineEndAt(text, pos);
+        doc.lines.push_back({text.sliced(pos, e.contentEnd - pos),
+                             text.sliced(e.contentEnd, e.next - e.contentEnd)});
+        pos = e.next;
     }
     return doc;
 }
@@ -297,11 +309,9 @@ QString INI::ValueInText(const QByteArray& text, const QString& AppName, const Q
     qsizetype pos = text.startsWith(kBom) ? kBom.size() : 0;
     bool inSection = false;
     while (pos < text.size()) {
-        qsizetype lf = text.indexOf('\n', pos);
-        if (lf < 0)
-            lf = text.size();
-        const Parsed p = parseLine(QByteArrayView(text).sliced(pos, lf - pos));
-        pos = lf + 1;
+        const LineEnd e = lineEndAt(text, pos);
+        const Parsed p = parseLine(QByteArrayView(text).sliced(pos, e.contentEnd - pos));
+        pos = e.next;
         if (p.kind == Kind::Section) {
             // Only the first section of a name counts, as when writing.
             if (inSection)

@@ -61,6 +61,9 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        qputenv("XDG_CONFIG_HOME", "relcfg"); // relative: ignored, as the XDG rules say
+        QVERIFY(clsCommon::FallbackPath().startsWith(QDir::homePath() + "/.config/"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
         QVERIFY(clsCommon::FallbackPath().startsWith(m_config.path() + "/"));
     }
 
@@ -78,7 +81,9 @@ private slots:
               "[A]\nk=1\nk=2\n|1|3|[A]\nk=3\nk=2\n", "[A]\nx=0||1|[A]\nx=0\nk=1\n",
               "[A]\nx=1\n[B]\n[a]\nk=2\n||3|[A]\nx=1\nk=3\n[B]\n[a]\nk=2\n",
               "\xEF\xBB\xBF[A]\r\nk=1\r\n|1|2|\xEF\xBB\xBF[A]\r\nk=2\r\n",
-              "||1\n[B]\r\nx=2|[A]\nk=1 [B]  x=2\n"}) {
+              "||1\n[B]\r\nx=2|[A]\nk=1 [B]  x=2\n",
+              "[A]\rk=1\r[B]\rk=2\r|1|3|[A]\rk=3\r[B]\rk=2\r",
+              "[B]\rk=2\r[A]\rx=0||1|[B]\rk=2\r[A]\rx=0\r\nk=1\r\n"}) {
             const QList<B> f = B(r).split('|');
             QTest::newRow(r) << f[0] << QString::fromUtf8(f[1]) << QString::fromUtf8(f[2]) << f[3];
         }
