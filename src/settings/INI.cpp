@@ -238,9 +238,10 @@ Target targetAt(const QString& path)
     }
     // A device or a pipe would be replaced by a plain file; a file its
     // owner may not write was made read-only on purpose, and that holds for
-    // root as well.
+    // root as well. A file too large to read is not the game's to replace
+    // either: it may be anything.
     if (!S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
-        ::access(name.constData(), W_OK) != 0)
+        ::access(name.constData(), W_OK) != 0 || st.st_size > INI::kMaxFileSize)
         return Target::Foreign;
     return Target::Ours;
 }
@@ -252,11 +253,15 @@ INI::INI(const QString& programFolder) : m_programFolder(programFolder) {}
 void INI::SetIniFileName(const QString& vFileName)
 {
     const QString folder = clsCommon::ChkPathBS(m_programFolder);
-    // A copy installed where the player may not write (under /usr or /opt)
-    // would otherwise lose all progress at every exit.
-    m_inConfigFolder = !folderWritable(folder);
+    // An installed copy keeps the settings in the user's folder, whoever
+    // runs it: the player may not write its folder (all progress would be
+    // lost at every exit), and root writing there would leave a file the
+    // package manager does not know. Only a folder outside the system's own
+    // (a build folder, an unpacked copy) holds the file beside the program.
+    m_inConfigFolder = IsSystemFolder(folder) || !folderWritable(folder);
     m_fileName = vFileName;
     m_path = (m_inConfigFolder ? clsCommon::FallbackPath() : folder) + vFileName;
+    m_sourcePath.clear();
     m_failureReported = m_foreignReported = m_dropReported = false;
     AvoidForeignFile();
 }
@@ -270,9 +275,14 @@ bool INI::AvoidForeignFile()
     const QString fallback = clsCommon::FallbackPath() + m_fileName;
     if (!m_foreignReported) {
         m_foreignReported = true;
-        qWarning("zorbel: %s is not a plain file the game may write; the settings are kept in %s",
-                 qUtf8Printable(m_path), qUtf8Printable(fallback));
+        qWarning("zorbel: %s is not a plain settings file the game may replace (not a plain "
+                 "file, read-only or over %lld bytes); it is left as it is, and the settings "
+                 "are kept in %s",
+                 qUtf8Printable(m_path), kMaxFileSize, qUtf8Printable(fallback));
     }
+    // A read-only file is still read, until the file in the configuration
+    // folder exists: its progress is played and carried over, never lost.
+    m_sourcePath = m_path;
     m_inConfigFolder = true;
     m_path = fallback;
     return targetAt(m_path) != Target::Foreign;
@@ -283,15 +293,27 @@ QString INI::FilePath() const
     return m_path;
 }
 
+bool INI::IsSystemFolder(const QString& folder)
+{
+    return folder.startsWith(QStringLiteral("/usr/"));
+}
+
 QByteArray INI::ReadFileText() const
 {
-    if (m_path.isEmpty())
+    if (!m_sourcePath.isEmpty() && !QFileInfo::exists(m_path))
+        return ReadPlainFile(m_sourcePath);
+    return ReadPlainFile(m_path);
+}
+
+QByteArray INI::ReadPlainFile(const QString& path)
+{
+    if (path.isEmpty())
         return {};
     // Only a plain file is read: a folder, a pipe or a device of that name
     // counts as a missing file (and reading a pipe could hang).
-    if (!QFileInfo(m_path).isFile())
+    if (!QFileInfo(path).isFile())
         return {};
-    QFile file(m_path);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QByteArray text = file.read(kMaxFileSize + 1);

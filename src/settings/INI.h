@@ -50,6 +50,10 @@ public:
     // ignored), read from one reading of the file, in the same order.
     QStringList GetIniAll(const QList<Entry>& keys) const;
 
+    // True for a folder of the system's own (under /usr), where an
+    // installed game lies.
+    static bool IsSystemFolder(const QString& folder);
+
     // Full path of the settings file in use (empty before SetIniFileName).
     QString FilePath() const;
 
@@ -57,8 +61,8 @@ public:
     // would replace the old one.
     void SetWriteFailureForTesting(bool fail) { m_failWrites = fail; }
 
-    // A settings file larger than this is not read at all: it counts as not
-    // valid, and the next save replaces it.
+    // A settings file larger than this is not read at all, nor replaced: it
+    // is left as it is, and the settings go to the configuration folder.
     static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
     // Longest value handed out by GetIni.
     static constexpr int kMaxValueLength = 199;
@@ -74,6 +78,7 @@ private:
     // The file's bytes, or nothing when it is missing, not a plain file,
     // unreadable or larger than kMaxFileSize.
     QByteArray ReadFileText() const;
+    static QByteArray ReadPlainFile(const QString& path);
 
     // Moves m_path to the configuration folder when the file there is not
     // ours to write. False when the configuration folder's file is not
@@ -84,6 +89,7 @@ private:
     QString m_path;
     QString m_fileName;
     bool m_inConfigFolder = false;  // the program's folder is not used
+    QString m_sourcePath;           // a file not ours, read until ours exists
     bool m_failureReported = false; // a failed write was already reported
     bool m_foreignReported = false; // a file not ours was already reported
     bool m_dropReported = false;    // dropping the rest of a big file, too
