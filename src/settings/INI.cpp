@@ -135,10 +135,30 @@ LineEnd lineEndAt(const QByteArray& text, qsizetype pos)
 
 // The file cut into lines, each with its own line end, so that a rewrite
 // gives back every untouched line byte for byte.
+// Consecutive lines that are neither sections nor keys (empty lines,
+// comments, anything else) are held as one run, line ends inside it: a file
+// of many blank lines costs one piece of memory, not one per line.
 struct Line {
-    QByteArray text;
-    QByteArray end; // "\n", "\r\n", "\r", or empty for a last line without one
+    QByteArray text; // a run: all its lines, but for the last line end
+    QByteArray end;  // "\n", "\r\n", "\r", or empty for a last line without one
+    bool run = false;
 };
+
+// The line end between contentEnd and next, shared rather than copied.
+QByteArray endBytes(const QByteArray& text, const LineEnd& e)
+{
+    static const QByteArray lf("\n"), crlf("\r\n"), cr("\r");
+    if (e.next - e.contentEnd == 2)
+        return crlf;
+    if (e.next == e.contentEnd)
+        return {};
+    return text.at(e.contentEnd) == '\r' ? cr : lf;
+}
+
+Parsed parsed(const Line& line)
+{
+    return line.run ? Parsed{} : parseLine(line.text);
+}
 struct Document {
     QByteArray bom; // a UTF-8 byte order mark some editors put first
     std::vector<Line> lines;
@@ -154,12 +174,20 @@ Document splitLines(const QByteArray& text)
         pos = kBom.size();
     }
     const LineEnd first = lineEndAt(text, pos);
-    if (first.next - first.contentEnd == 2 || text.sliced(first.contentEnd).startsWith('\r'))
+    if (first.contentEnd < text.size() && text.at(first.contentEnd) == '\r')
         doc.eol = "\r\n";
     while (pos < text.size()) {
         const LineEnd e = lineEndAt(text, pos);
-        doc.lines.push_back({text.sliced(pos, e.contentEnd - pos),
-                             text.sliced(e.contentEnd, e.next - e.contentEnd)});
+        const QByteArrayView content = QByteArrayView(text).sliced(pos, e.contentEnd - pos);
+        const bool run = parseLine(content).kind == Kind::Other;
+        if (run && !doc.lines.empty() && doc.lines.back().run) {
+            Line& last = doc.lines.back();
+            last.text += last.end;
+            last.text += content;
+            last.end = endBytes(text, e);
+        } else {
+            doc.lines.push_back({content.toByteArray(), endBytes(text, e), run});
+        }
         pos = e.next;
     }
     return doc;
@@ -189,7 +217,7 @@ void putValue(Document& doc, const QByteArray& section, const QByteArray& key,
     auto& lines = doc.lines;
     std::size_t header = 0;
     while (header < lines.size()) {
-        const Parsed p = parseLine(lines[header].text);
+        const Parsed p = parsed(lines[header]);
         if (p.kind == Kind::Section && sameName(p.name, section))
             break;
         ++header;
@@ -203,7 +231,7 @@ void putValue(Document& doc, const QByteArray& section, const QByteArray& key,
     }
     std::size_t last = header;
     for (std::size_t i = header + 1; i < lines.size(); ++i) {
-        const Parsed p = parseLine(lines[i].text);
+        const Parsed p = parsed(lines[i]);
         if (p.kind == Kind::Section)
             break;
         if (p.kind == Kind::Key) {

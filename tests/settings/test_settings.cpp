@@ -87,7 +87,8 @@ private slots:
               "\xEF\xBB\xBF[A]\r\nk=1\r\n|1|2|\xEF\xBB\xBF[A]\r\nk=2\r\n",
               "||1\n[B]\r\nx=2|[A]\nk=1 [B]  x=2\n",
               "[A]\rk=1\r[B]\rk=2\r|1|3|[A]\rk=3\r[B]\rk=2\r",
-              "[B]\rk=2\r[A]\rx=0||1|[B]\rk=2\r[A]\rx=0\r\nk=1\r\n"}) {
+              "[B]\rk=2\r[A]\rx=0||1|[B]\rk=2\r[A]\rx=0\r\nk=1\r\n",
+              "[A]\nx=0\n\n\n; k=9\njunk\n[B]\n||1|[A]\nx=0\nk=1\n\n\n; k=9\njunk\n[B]\n"}) {
             const QList<B> f = B(r).split('|');
             QTest::newRow(r) << f[0] << QString::fromUtf8(f[1]) << QString::fromUtf8(f[2]) << f[3];
         }
