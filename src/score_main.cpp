@@ -32,7 +32,8 @@ constexpr const char* kUsage =
     "A bad sequence (another character, no digit at all, more than 100 digits,\n"
     "a line that is too long) is reported on standard error with its argument or\n"
     "line number; the others are still scored, and the exit status is 1.\n"
-    "A read or write error stops the tool with exit status 2. Otherwise it is 0.\n";
+    "A read or write error stops the tool with exit status 2. Otherwise it is 0.\n"
+    "When the reader of the output stops early (| head), it ends quietly by SIGPIPE.\n";
 
 // Longest input line held in memory; a longer one is skipped unread.
 constexpr std::size_t kMaxLine = 65536;

@@ -2,18 +2,51 @@
 
 #include "audio/MidiCheck.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QString>
-
 #include <SDL2/SDL_mixer.h>
 #include <SDL2/SDL_rwops.h>
 #include <SDL2/SDL_thread.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
 namespace zorbel::audio
 {
 
-MusicLoader::MusicLoader(std::function<void()> notify) : notify_(std::move(notify)) {}
+namespace
+{
+
+// A read of a few kilobytes that has not returned after this long is stuck.
+constexpr std::chrono::seconds kReadGrace{1};
+
+} // namespace
+
+struct MusicLoader::Shared {
+    struct Request {
+        std::uint64_t ticket;
+        std::string path;
+    };
+    std::function<void()> notify;
+    ReadFile read;
+    std::mutex mutex;
+    std::condition_variable wake; // a request came, or the quit
+    std::condition_variable idle; // a result is ready, or the worker ended
+    std::optional<Request> pending;
+    std::deque<Result> done;
+    bool busy = false;    // the worker is reading or loading a request
+    bool reading = false; // ... and is still reading its file
+    bool quit = false;
+    bool ended = false; // the worker returned
+
+    void run();
+};
+
+MusicLoader::MusicLoader(std::function<void()> notify, ReadFile read)
+    : notify_(std::move(notify)), read_(std::move(read))
+{
+}
 
 MusicLoader::~MusicLoader()
 {
@@ -22,109 +55,138 @@ MusicLoader::~MusicLoader()
 
 void MusicLoader::request(std::uint64_t ticket, const std::string& path)
 {
-    {
-        std::lock_guard lock(mutex_);
-        pending_ = Request{ticket, path};
-        quit_ = false;
-        if (!thread_.joinable())
-            thread_ = std::thread([this] {
-                run();
-                // SDL keeps its error text per thread and frees it by itself
-                // only for threads it started.
-                SDL_TLSCleanup();
-            });
+    if (!shared_) {
+        shared_ = std::make_shared<Shared>();
+        shared_->notify = notify_;
+        shared_->read = read_;
+        // The worker holds the shared part too, so that it can outlive us.
+        thread_ = std::thread([s = shared_] {
+            s->run();
+            // SDL keeps its error text per thread and frees it by itself
+            // only for threads it started.
+            SDL_TLSCleanup();
+            {
+                std::lock_guard lock(s->mutex);
+                s->ended = true;
+            }
+            s->idle.notify_all();
+        });
     }
-    wake_.notify_one();
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->pending = Shared::Request{ticket, path};
+    }
+    shared_->wake.notify_one();
 }
 
 void MusicLoader::cancel()
 {
+    if (!shared_)
+        return;
     {
-        std::lock_guard lock(mutex_);
-        pending_.reset();
+        std::lock_guard lock(shared_->mutex);
+        shared_->pending.reset();
     }
-    idle_.notify_all();
+    shared_->idle.notify_all();
 }
 
 bool MusicLoader::take(Result& out)
 {
-    std::lock_guard lock(mutex_);
-    if (done_.empty())
+    if (!shared_)
         return false;
-    out = std::move(done_.front());
-    done_.pop_front();
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->done.empty())
+        return false;
+    out = std::move(shared_->done.front());
+    shared_->done.pop_front();
     return true;
 }
 
 void MusicLoader::waitIdle()
 {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return !busy_ && !pending_.has_value(); });
+    if (!shared_)
+        return;
+    Shared& s = *shared_;
+    std::unique_lock lock(s.mutex);
+    s.idle.wait(lock, [&s] { return !s.busy && !s.pending.has_value(); });
 }
 
 void MusicLoader::stop()
 {
-    {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-        pending_.reset();
-    }
-    wake_.notify_one();
-    if (thread_.joinable())
-        thread_.join();
-    std::lock_guard lock(mutex_);
-    for (Result& r : done_)
+    if (!shared_)
+        return;
+    Shared& s = *shared_;
+    std::unique_lock lock(s.mutex);
+    s.quit = true;
+    s.pending.reset();
+    s.wake.notify_one();
+    // Once it reads with the quit set, the worker touches nothing but the
+    // shared part: it drops what it read and ends.
+    s.idle.wait(lock, [&s] { return s.ended || s.reading; });
+    s.idle.wait_for(lock, kReadGrace, [&s] { return s.ended; });
+    const bool ended = s.ended;
+    for (Result& r : s.done)
         Mix_FreeMusic(r.music); // a null music is ignored
-    done_.clear();
+    s.done.clear();
+    lock.unlock();
+    if (ended)
+        thread_.join();
+    else
+        thread_.detach();
+    shared_.reset();
 }
 
-void MusicLoader::run()
+void MusicLoader::Shared::run()
 {
     for (;;) {
         Request job;
         {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return quit_ || pending_.has_value(); });
-            if (quit_)
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [this] { return quit || pending.has_value(); });
+            if (quit)
                 return;
-            job = std::move(*pending_);
-            pending_.reset();
-            busy_ = true;
+            job = std::move(*pending);
+            pending.reset();
+            busy = reading = true;
         }
 
-        Result result;
-        result.ticket = job.ticket;
         // The file is read once, with a size cap, and checked; the mixer gets
         // the very bytes that passed, so nothing can change in between. A
         // cut or garbled tune never reaches FluidSynth, which can spin on one
         // for good, holding the mixer's lock.
-        QFile file(QFile::decodeName(QByteArray::fromStdString(job.path)));
-        if (!file.exists()) {
-            result.error = "no such file";
-        } else if (!file.open(QIODevice::ReadOnly)) {
-            result.error = file.errorString().toStdString();
-        } else {
-            const QByteArray bytes = file.read(qint64(kMaxMidiBytes) + 1);
-            const MidiCheck check = checkMidi(
-                reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size()));
-            result.lengthSeconds = check.seconds;
-            if (!check.ok)
-                result.error = check.error;
-            else if (SDL_RWops* rw = SDL_RWFromConstMem(bytes.constData(), int(bytes.size())))
-                // FluidSynth copies the bytes while loading; the mixer closes rw.
-                result.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
-            if (check.ok && !result.music)
-                result.error = Mix_GetError(); // SDL keeps its error text per thread
-        }
+        Result result;
+        result.ticket = job.ticket;
+        {
+            const FileBytes file = read(job.path, kMaxMidiBytes + 1);
+            {
+                std::lock_guard lock(mutex);
+                if (quit)
+                    return;
+                reading = false;
+            }
+            result.error = file.error;
+            if (result.error.empty()) {
+                const MidiCheck check = checkMidi(file.bytes.data(), file.bytes.size());
+                result.lengthSeconds = check.seconds;
+                if (!check.ok)
+                    result.error = check.error;
+                else if (SDL_RWops* rw =
+                             SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())))
+                    // FluidSynth copies the bytes while loading; the mixer closes rw.
+                    result.music = Mix_LoadMUSType_RW(rw, MUS_MID, 1);
+                if (check.ok && !result.music)
+                    result.error = Mix_GetError(); // SDL keeps its error text per thread
+            }
+        } // the bytes go before the result is reported
 
         {
-            std::lock_guard lock(mutex_);
-            done_.push_back(std::move(result));
-            busy_ = false;
+            std::lock_guard lock(mutex);
+            done.push_back(std::move(result));
+            busy = false;
         }
-        idle_.notify_all();
-        if (notify_)
-            notify_();
+        idle.notify_all();
+        if (notify)
+            notify();
     }
 }
 

@@ -8,12 +8,11 @@
 // user-interface thread, which takes the finished track and starts it.
 #pragma once
 
-#include <condition_variable>
+#include "audio/PlainFile.h"
+
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <optional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -28,12 +27,14 @@ public:
     struct Result {
         std::uint64_t ticket = 0;
         _Mix_Music* music = nullptr; // null when the file was refused or could not be loaded
-        double lengthSeconds = 0.0; // from the tune's tempo map; 0 when refused
+        double lengthSeconds = 0.0;  // from the tune's tempo map; 0 when refused
         std::string error;
     };
+    // How the worker reads a track's file: at most limit bytes of path.
+    using ReadFile = std::function<FileBytes(const std::string& path, std::size_t limit)>;
 
     // notify runs on the worker thread each time a result is ready.
-    explicit MusicLoader(std::function<void()> notify);
+    explicit MusicLoader(std::function<void()> notify, ReadFile read = readPlainFile);
     ~MusicLoader();
     MusicLoader(const MusicLoader&) = delete;
     MusicLoader& operator=(const MusicLoader&) = delete;
@@ -48,25 +49,19 @@ public:
     bool take(Result& out);
     // Waits until no request is waiting or being loaded.
     void waitIdle();
-    // Waits for the load under way, ends the thread and frees every result
-    // nobody took. Must run while the audio device is still open.
+    // Ends the worker and frees every result nobody took. Must run while the
+    // audio device is still open. A load in the mixer is waited for (the
+    // check keeps it short), and so is notify; a worker still reading its
+    // file after a grace of a second (a file on a share that stopped
+    // answering) is left behind instead: it ends by itself once the read
+    // returns, and calls neither the mixer nor notify.
     void stop();
 
 private:
-    struct Request {
-        std::uint64_t ticket;
-        std::string path;
-    };
-    void run();
-
+    struct Shared; // what the worker uses; it lives as long as the worker
     std::function<void()> notify_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    bool busy_ = false; // the worker is loading a request
-    std::optional<Request> pending_;
-    std::deque<Result> done_;
-    bool quit_ = false;
+    ReadFile read_;
+    std::shared_ptr<Shared> shared_; // null while no worker runs
     std::thread thread_;
 };
 

@@ -3,6 +3,7 @@
 #include "audio/Sound.h"
 
 #include "audio/AudioDevice.h"
+#include "audio/PlainFile.h"
 
 #include <QFile>
 
@@ -14,6 +15,8 @@ namespace zorbel
 namespace
 {
 constexpr int kChannel = 0;
+// Our longest sound is 1.5 s; this is a minute and a half of CD audio.
+constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
 } // namespace
 
 Sound::Sound(const QString& folder) : m_folder(folder) {}
@@ -58,12 +61,22 @@ Mix_Chunk* Sound::chunkFor(int number)
 {
     Entry& e = m_entries[static_cast<std::size_t>(number - 1)];
     if (!e.chunk && !e.failed) {
-        if (QFile::exists(e.path))
-            e.chunk = Mix_LoadWAV(QFile::encodeName(e.path).constData());
+        // Read here rather than by the mixer, which would block the game in
+        // open() on a named pipe in the sound's place.
+        const audio::FileBytes file =
+            audio::readPlainFile(QFile::encodeName(e.path).toStdString(), kMaxBytes + 1);
+        QString why = QString::fromStdString(file.error);
+        if (why.isEmpty() && file.bytes.size() > kMaxBytes) {
+            why = QStringLiteral("larger than 16 MiB");
+        } else if (why.isEmpty()) {
+            // The mixer decodes a copy and closes rw.
+            SDL_RWops* rw = SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size()));
+            e.chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
+            if (!e.chunk)
+                why = QString::fromUtf8(Mix_GetError());
+        }
         if (!e.chunk) {
             e.failed = true;
-            const QString why = QFile::exists(e.path) ? QString::fromUtf8(Mix_GetError())
-                                                      : QStringLiteral("no such file");
             audio::warnOnce(QStringLiteral("file:") + e.path,
                             QStringLiteral("cannot play %1 (%2)").arg(e.path, why));
         }

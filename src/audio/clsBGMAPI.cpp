@@ -90,8 +90,9 @@ void clsBGMAPI::Impl::startLoad()
             wakeTarget = std::make_unique<QObject>();
         QObject* target = wakeTarget.get();
         loader = std::make_unique<audio::MusicLoader>([target, player = owner] {
-            // Runs on the worker. The target outlives the worker (Shutdown
-            // ends the worker before it deletes the target), and a call
+            // Runs on the worker. The target outlives every call (Shutdown
+            // stops the loader, which waits for a call under way and lets
+            // none start later, before it deletes the target), and a call
             // still queued when the target goes is dropped by Qt; the owner
             // outlives its target.
             if (target)

@@ -54,6 +54,9 @@ private slots:
             << 2 << "zorbel-score: write error: Bad file descriptor\n";
         QTest::newRow("stdin closed") << tool + "<&-" << QStringList{} << QByteArray() << "" << 2
             << "zorbel-score: read error: Bad file descriptor\n";
+        // The reader gone (| head): ended quietly by SIGPIPE, as coreutils are.
+        QTest::newRow("reader gone") << "{ \"$0\"; echo status $? >&2; } | head -n 1" << QStringList{}
+            << QByteArray(200000, '1').replace("1", "1\n") << "13.4\n" << 0 << "status 141\n";
         QTest::newRow("version") << tool << QStringList{"--version"} << QByteArray()
             << "zorbel-score 1.01\n" << 0 << "";
         // clang-format on

@@ -21,6 +21,11 @@ until [ -S "$work/run/zorbel-test" ]; do
     [ $i -le 300 ] || { cat "$work/weston.log"; echo "FAIL: weston did not start"; exit 1; }
     sleep 0.1
 done
+# Under the sanitizers, no leak check here: libwayland-client and Qt's Wayland
+# plugin keep their display tables until the process ends, and the plugin is
+# unloaded before the check can name it. Our own code's leaks are checked by
+# every other test of the game.
+ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0" \
 QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=zorbel-test SDL_AUDIODRIVER=dummy \
     "$work/game/zorbel" >"$work/game.log" 2>&1 &
 game=$!

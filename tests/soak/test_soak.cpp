@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace zorbel;
@@ -116,7 +117,7 @@ private slots:
     void program_data()
     {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("cutTune"); // bytes the menu tune is cut to, 0: whole
+        QTest::addColumn<int>("cutTune"); // bytes the menu tune is cut to, 0: whole, -1: a pipe
         QTest::addColumn<QByteArray>("folder");
         QTest::addColumn<int>("sig");
         QTest::addColumn<bool>("duringSplash");
@@ -129,6 +130,7 @@ private slots:
         QTest::newRow("nothing shipped, stderr closed") << QStringList{"zorbel"} << 0 << QByteArray("game") << int(SIGTERM) << false << true;
         QTest::newRow("menu tune cut at 2400 bytes") << kShipped << 2400 << QByteArray("game") << int(SIGTERM) << false << false;
         QTest::newRow("menu tune cut at 100 bytes") << kShipped << 100 << QByteArray("game") << int(SIGTERM) << false << false;
+        QTest::newRow("menu tune a named pipe") << kShipped << -1 << QByteArray("game") << int(SIGTERM) << false << false;
         QTest::newRow("folder name not UTF-8") << kShipped << 0 << QByteArray("g\xff\xfe") << int(SIGTERM) << false << false;
         // clang-format on
     }
@@ -148,8 +150,11 @@ private slots:
         for (const QString& f : files)
             cp << QStringLiteral(ZORBEL_PROGRAM_DIR "/") + f;
         QCOMPARE(QProcess::execute("cp", cp << dir), 0);
+        const QString tune = dir + "/rg8.mid";
         if (cutTune > 0)
-            QVERIFY(QFile::resize(dir + "/rg8.mid", cutTune));
+            QVERIFY(QFile::resize(tune, cutTune));
+        if (cutTune < 0) // nobody writes to it
+            QVERIFY(QFile::remove(tune) && ::mkfifo(QFile::encodeName(tune), 0600) == 0);
         const QString ini = dir + "/zorbel.ini";
         QFile f(ini);
         QVERIFY(f.open(QIODevice::WriteOnly) &&
