@@ -30,6 +30,20 @@ foreach(src IN LISTS ZORBEL_HTML_FILES)
         VERBATIM)
     list(APPEND ZORBEL_HTML_OUTPUTS ${ZORBEL_HTML_OUT}/${name})
 endforeach()
+# What a fair die does at each board length, for the analyser's ranges.
+add_executable(zorbel-fair-die ${PROJECT_SOURCE_DIR}/tools/fair-die.cpp)
+target_link_libraries(zorbel-fair-die PRIVATE zorbel_game zorbel_warnings)
+set_target_properties(zorbel-fair-die PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    AUTOMOC OFF)
+add_custom_command(
+    OUTPUT ${ZORBEL_HTML_OUT}/fairdie.js
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORBEL_HTML_OUT}
+    COMMAND zorbel-fair-die ${ZORBEL_HTML_OUT}/fairdie.js
+    DEPENDS zorbel-fair-die
+    COMMENT "Measuring a fair die for the help page"
+    VERBATIM)
+list(APPEND ZORBEL_HTML_OUTPUTS ${ZORBEL_HTML_OUT}/fairdie.js)
 add_custom_command(
     OUTPUT ${ZORBEL_HTML_OUT}/zorbel.svg
     COMMAND ${CMAKE_COMMAND} -E make_directory ${ZORBEL_HTML_OUT}

@@ -1,11 +1,15 @@
 // zorbel-score: scores digit sequences for randomness, exactly as the game
 // does, for players and teachers who want to check any sequence.
+#include "game/Indices.h"
+#include "game/Records.h"
 #include "game/basZorb.h"
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +19,7 @@ namespace
 
 constexpr const char* kUsage =
     "Usage: zorbel-score [--details] [SEQUENCE ...]\n"
+    "       zorbel-score --indices [--format=text|csv|json] [--alphabet=SYMBOLS] [SEQUENCE ...]\n"
     "\n"
     "Scores each SEQUENCE of digits for randomness the way the game Zorbel does\n"
     "and prints the score (0 to 100; 80 or more passes), one line per sequence.\n"
@@ -24,10 +29,42 @@ constexpr const char* kUsage =
     "Its score is computed for its own length. A line may be up to 65536 bytes.\n"
     "\n"
     "Options:\n"
-    "  --details  after each score, print the four lines of score details\n"
-    "             (raw score and the three kinds of deduction) and an empty line\n"
-    "  --help     show this help and exit\n"
-    "  --version  show the version and exit\n"
+    "  --details     after each score, print the four lines of score details\n"
+    "                (raw score and the three kinds of deduction) and an empty line\n"
+    "  --indices     also compute the indices of random-generation research\n"
+    "  --format=F    write one record per sequence: text (the default with\n"
+    "                --indices; a block of name-value lines), csv (with a header\n"
+    "                row) or json (JSON Lines)\n"
+    "  --alphabet=S  the symbols, in order (default 0123456789), e.g. 123456789\n"
+    "                or ABCDEFGHI: 2 to 64 printable ASCII characters\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "Records: a sequence may carry an id before a comma or a tab (P01,31415...);\n"
+    "without one its id is its line or argument number. It may be of any length\n"
+    "(2 or more for the indices); score is left empty beyond 100 digits. Numbers\n"
+    "have 15 significant digits; an undefined index is empty (CSV), null (JSON)\n"
+    "or NA (text). The columns:\n"
+    "  id, score       the sequence's id; the game's score\n"
+    "  n               the number of symbols\n"
+    "  redundancy      100 (1 - H / log k), H the symbols' entropy (Shannon)\n"
+    "  rng             Evans's RNG: pairs xi xi+1, the wrap pair xn x1 included\n"
+    "  rng2            RNG over the pairs xi xi+2, no wrap (Towse & Neil)\n"
+    "  nsq             % of the k x k pairs never seen (wrap included; Evans)\n"
+    "  repetitions     neighbours that are equal\n"
+    "  adjacency_up    % of neighbour steps one place up (Towse & Neil)\n"
+    "  adjacency_down  % of steps one place down; adjacency, the two together\n"
+    "  tpi             turning points, 100 x observed / expected 2 (n - 2) / 3\n"
+    "  runs_up         variance of the lengths of the ascending runs\n"
+    "  runs_down       variance of the lengths of the descending runs\n"
+    "  coupon          mean length of the stretches that hold every symbol\n"
+    "  gap_median      median distance to the last time the symbol came;\n"
+    "  gap_mean        ... its mean, and gap_mode its most common value\n"
+    "  chi2            chi-square of the symbol counts against equal counts\n"
+    "  predictor_hits  symbols a machine guessed from the 1 to 3 before them\n"
+    "  predictor_p     chance that blind guessing hits as often\n"
+    "(Evans 1978; Ginsburg & Karpiuk 1994; Towse & Neil 1998; the man page\n"
+    "zorbel-score(1) defines each one.)\n"
     "\n"
     "A bad sequence (another character, no digit at all, more than 100 digits,\n"
     "a line that is too long) is reported on standard error with its argument or\n"
@@ -39,6 +76,7 @@ constexpr const char* kUsage =
 constexpr std::size_t kMaxLine = 65536;
 
 bool wroteOutput = false;
+std::string pending; // output not yet handed to stdio
 
 [[noreturn]] void fail(const char* what, int error)
 {
@@ -46,17 +84,28 @@ bool wroteOutput = false;
     std::_Exit(2); // not exit(): it would try the failed stdout once more
 }
 
+void flushPending()
+{
+    if (!pending.empty() && std::fwrite(pending.data(), 1, pending.size(), stdout) != pending.size())
+        fail("write", errno);
+    pending.clear();
+}
+
+// Output is gathered in large blocks: a million records a second would
+// spend most of their time in stdio otherwise.
 void put(std::string_view text)
 {
     wroteOutput = true;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
-        fail("write", errno);
+    pending += text;
+    if (pending.size() >= (1 << 16))
+        flushPending();
 }
 
 // Reports a bad sequence after every score before it, so that both streams
 // stay in input order when they go to the same file.
 void report(const char* where, unsigned long number, const std::string& why)
 {
+    flushPending();
     if (std::fflush(stdout) != 0)
         fail("write", errno);
     std::fprintf(stderr, "zorbel-score: %s %lu: %s\n", where, number, why.c_str());
@@ -67,28 +116,45 @@ void report(const char* where, unsigned long number, const std::string& why)
 // when something had to be written to it.
 void finishOutput()
 {
+    flushPending();
     if (std::fflush(stdout) != 0)
         fail("write", errno);
     if (std::fclose(stdout) != 0 && (wroteOutput || errno != EBADF))
         fail("write", errno);
 }
 
-// Parses one sequence. Returns an empty string on success, else the reason.
+// What to write for each sequence.
+struct Options {
+    bool details = false;
+    bool records = false; // --indices or --format: one record per sequence, with an id
+    bool indices = false;
+    zorbel::RecordFormat format = zorbel::RecordFormat::Text;
+    std::string alphabet = "0123456789";
+    std::array<int, 256> place{}; // each byte's place in the alphabet, -1 outside it
+};
+
+std::string notASymbol(char c, bool digits)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    const char* what = digits ? "not a digit" : "not in the alphabet";
+    char buf[64];
+    if (u >= 0x20 && u < 0x7f)
+        std::snprintf(buf, sizeof buf, "%s: '%c'", what, c);
+    else
+        std::snprintf(buf, sizeof buf, "%s: byte 0x%02X", what, u);
+    return buf;
+}
+
+// Parses one sequence of the game's digits. Returns an empty string on
+// success, else the reason.
 std::string parse(std::string_view text, std::vector<std::int16_t>& digits)
 {
     digits.clear();
     for (char c : text) {
         if (c == ' ' || c == '\t')
             continue;
-        if (c < '0' || c > '9') {
-            const unsigned char u = static_cast<unsigned char>(c);
-            char buf[64];
-            if (u >= 0x20 && u < 0x7f)
-                std::snprintf(buf, sizeof buf, "not a digit: '%c'", c);
-            else
-                std::snprintf(buf, sizeof buf, "not a digit: byte 0x%02X", u);
-            return buf;
-        }
+        if (c < '0' || c > '9')
+            return notASymbol(c, true);
         if (digits.size() == zorbel::kMaxCells)
             return "more than 100 digits";
         digits.push_back(static_cast<std::int16_t>(c - '0'));
@@ -107,6 +173,7 @@ std::string formatScore(double score)
     return buf;
 }
 
+// Writes one sequence the plain way: its score, and its details if asked.
 void emit(const std::vector<std::int16_t>& digits, bool details)
 {
     zorbel::ScoreResult r = zorbel::ScoreDigits(digits, details);
@@ -120,30 +187,122 @@ void emit(const std::vector<std::int16_t>& digits, bool details)
     put(out);
 }
 
+// Working memory for records, reused from one sequence to the next.
+struct RecordWriter {
+    const Options& options;
+    zorbel::IndexCalculator calculator;
+    std::vector<std::uint8_t> symbols;
+    std::vector<std::int16_t> digits;
+    std::string out;
+
+    explicit RecordWriter(const Options& o)
+        : options(o), calculator(static_cast<int>(o.alphabet.size()))
+    {
+    }
+
+    // Writes the record of text (an id before a comma or tab, or none), or
+    // returns why it cannot be written.
+    std::string write(std::string_view text, unsigned long number)
+    {
+        std::string_view id;
+        char numbered[24];
+        const std::size_t cut = text.find_first_of(",\t");
+        if (cut != std::string_view::npos) {
+            id = text.substr(0, cut);
+            text.remove_prefix(cut + 1);
+            while (!id.empty() && id.front() == ' ')
+                id.remove_prefix(1);
+            while (!id.empty() && id.back() == ' ')
+                id.remove_suffix(1);
+            if (const char* problem = zorbel::IdProblem(id))
+                return problem;
+        }
+        if (id.empty()) { // no id, or an empty one: the line's number
+            id = std::string_view(numbered, static_cast<std::size_t>(
+                                                std::snprintf(numbered, sizeof numbered, "%lu", number)));
+        }
+
+        symbols.clear();
+        bool allDigits = true;
+        for (char c : text) {
+            if (c == ' ' || c == '\t')
+                continue;
+            const int place = options.place[static_cast<unsigned char>(c)];
+            if (place < 0)
+                return notASymbol(c, options.alphabet == "0123456789");
+            symbols.push_back(static_cast<std::uint8_t>(place));
+            allDigits = allDigits && c >= '0' && c <= '9';
+        }
+        if (symbols.empty())
+            return options.alphabet == "0123456789" ? "no digits" : "no symbols";
+
+        // The game scores its own digits, 1 to 100 of them, whatever the
+        // alphabet says about their order.
+        double score = std::numeric_limits<double>::quiet_NaN();
+        if (allDigits && symbols.size() <= zorbel::kMaxCells) {
+            digits.clear();
+            for (char c : text)
+                if (c >= '0' && c <= '9')
+                    digits.push_back(static_cast<std::int16_t>(c - '0'));
+            score = zorbel::ScoreDigits(digits, false).score;
+        } else if (!options.indices) {
+            return "more than 100 digits"; // nothing else to write
+        }
+
+        zorbel::Indices indices;
+        if (options.indices) {
+            if (symbols.size() >= 2)
+                indices = calculator.compute(symbols);
+            indices.n = static_cast<int>(symbols.size());
+        }
+        out.clear();
+        zorbel::AppendRecord(out, options.format, id, score, options.indices ? &indices : nullptr);
+        put(out);
+        return {};
+    }
+};
+
+// Scores one sequence, or reports why it cannot be scored.
+int one(std::string_view text, const char* where, unsigned long number, const Options& options,
+        RecordWriter& writer)
+{
+    std::string why;
+    if (options.records) {
+        why = writer.write(text, number);
+    } else {
+        why = parse(text, writer.digits);
+        if (why.empty())
+            emit(writer.digits, options.details);
+    }
+    if (why.empty())
+        return 0;
+    report(where, number, why);
+    return 1;
+}
+
 const std::string kTooLong = "too long (more than " + std::to_string(kMaxLine) + " bytes)";
 
 // Scores one input line, or reports why it cannot be scored.
-int scoreLine(std::string& line, unsigned long lineNo, bool details,
-              std::vector<std::int16_t>& digits)
+int scoreLine(std::string& line, unsigned long lineNo, const Options& options, RecordWriter& writer)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back(); // accept files with CR LF line ends
-    const std::string why = line.size() > kMaxLine ? kTooLong : parse(line, digits);
-    line.clear();
-    if (why.empty()) {
-        emit(digits, details);
-        return 0;
+    int status = 0;
+    if (line.size() > kMaxLine) {
+        report("line", lineNo, kTooLong);
+        status = 1;
+    } else {
+        status = one(line, "line", lineNo, options, writer);
     }
-    report("line", lineNo, why);
-    return 1;
+    line.clear();
+    return status;
 }
 
 // Reads standard input in blocks, so memory stays bounded however long a
 // line is: a line past kMaxLine is reported at once and its rest skipped.
-int scoreInput(bool details)
+int scoreInput(const Options& options, RecordWriter& writer)
 {
     std::vector<char> block(1 << 16);
-    std::vector<std::int16_t> digits;
     std::string line;
     line.reserve(kMaxLine + 1);
     unsigned long lineNo = 1;
@@ -177,7 +336,7 @@ int scoreInput(bool details)
             p = stop;
             if (nl) {
                 if (!tooLong)
-                    status |= scoreLine(line, lineNo, details, digits);
+                    status |= scoreLine(line, lineNo, options, writer);
                 ++lineNo;
                 inLine = tooLong = false;
                 ++p;
@@ -185,15 +344,41 @@ int scoreInput(bool details)
         }
     }
     if (inLine && !tooLong)
-        status |= scoreLine(line, lineNo, details, digits);
+        status |= scoreLine(line, lineNo, options, writer);
     return status;
+}
+
+[[noreturn]] void usageError(const char* text, const char* arg = "")
+{
+    std::fprintf(stderr, "zorbel-score: %s%s (try --help)\n", text, arg);
+    std::exit(2);
+}
+
+// The alphabet's symbols: 2 to 64 different printable ASCII characters,
+// none of them a blank or a separator.
+void setAlphabet(Options& options, std::string_view symbols)
+{
+    options.place.fill(-1);
+    if (symbols.size() < 2 || symbols.size() > std::size_t(zorbel::kMaxAlphabet))
+        usageError("--alphabet needs 2 to 64 symbols");
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(symbols[i]);
+        if (c <= 0x20 || c >= 0x7f || c == ',')
+            usageError("--alphabet takes printable ASCII characters, no blank or comma");
+        if (options.place[c] >= 0)
+            usageError("a symbol twice in --alphabet");
+        options.place[c] = static_cast<int>(i);
+    }
+    options.alphabet = symbols;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bool details = false;
+    Options options;
+    setAlphabet(options, options.alphabet);
+    bool formatGiven = false, alphabetGiven = false;
     std::vector<std::string_view> sequences;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -209,7 +394,23 @@ int main(int argc, char** argv)
             finishOutput();
             return 0;
         } else if (!optionsDone && arg == "--details") {
-            details = true;
+            options.details = true;
+        } else if (!optionsDone && arg == "--indices") {
+            options.indices = true;
+        } else if (!optionsDone && arg.starts_with("--format=")) {
+            const std::string_view name = arg.substr(9);
+            if (name == "text")
+                options.format = zorbel::RecordFormat::Text;
+            else if (name == "csv")
+                options.format = zorbel::RecordFormat::Csv;
+            else if (name == "json")
+                options.format = zorbel::RecordFormat::Json;
+            else
+                usageError("unknown format ", argv[i]);
+            formatGiven = true;
+        } else if (!optionsDone && arg.starts_with("--alphabet=")) {
+            setAlphabet(options, arg.substr(11));
+            alphabetGiven = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "zorbel-score: unknown option '%s' (try --help)\n", argv[i]);
             return 2;
@@ -217,21 +418,21 @@ int main(int argc, char** argv)
             sequences.push_back(arg);
         }
     }
+    options.records = options.indices || formatGiven;
+    if (options.records && options.details)
+        usageError("--details goes with the plain scores only, not with --indices or --format");
+    if (alphabetGiven && !options.indices)
+        usageError("--alphabet goes with --indices");
 
+    RecordWriter writer(options);
+    if (options.records)
+        put(zorbel::RecordHeader(options.format, options.indices));
     int status = 0;
     if (sequences.empty()) {
-        status = scoreInput(details);
+        status = scoreInput(options, writer);
     } else {
-        std::vector<std::int16_t> digits;
-        for (std::size_t i = 0; i < sequences.size(); ++i) {
-            std::string why = parse(sequences[i], digits);
-            if (why.empty()) {
-                emit(digits, details);
-            } else {
-                report("argument", i + 1, why);
-                status = 1;
-            }
-        }
+        for (std::size_t i = 0; i < sequences.size(); ++i)
+            status |= one(sequences[i], "argument", i + 1, options, writer);
     }
     finishOutput();
     return status;

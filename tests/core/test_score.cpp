@@ -1,4 +1,5 @@
 #include "game/Random.h"
+#include "game/Records.h"
 #include "game/RoundRules.h"
 #include "game/basZorb.h"
 
@@ -83,6 +84,22 @@ private slots:
         QTEST((QList{cells, int(StageCount(std::int16_t(level))),
                      int(FixedCellCount(std::int16_t(cells)))}),
               "table");
+    }
+
+    // zorbel-score writes numbers its own fast way; printf is the reference.
+    void numbersAsPrintfWritesThem()
+    {
+        std::uint64_t x = 88172645463325252u; // xorshift: any bits at all, and then near-ties
+        for (int i = 0; i < 300000; ++i) {
+            x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+            double v = std::ldexp(double(x >> 11), int(x % 90) - 100);
+            if (i % 3 == 0)
+                v = double(x % 100000000) / 1e6 + 5e-16 * double(x % 7);
+            char mine[40], printf[40];
+            *zorbel::WriteNumber(mine, v) = 0;
+            std::snprintf(printf, sizeof printf, "%.15g", v);
+            QCOMPARE(mine, printf);
+        }
     }
 
     // The first digits after a seed, worked out with the published
