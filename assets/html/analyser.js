@@ -104,8 +104,156 @@
     };
   }
 
+  // ---- The indices of random-generation research (as zorbel-score --indices). ----
+
+  function fLogF(f) {
+    return f > 1 ? f * Math.log(f) : 0;
+  }
+
+  // The machine that guesses each symbol from the 3, 2 or 1 before it; a
+  // context's guess is its most frequent follower, the latest on a tie.
+  function predictor(x, k) {
+    const tables = [new Map(), new Map(), new Map(), new Map()]; // by context length
+    const bump = function (table, key, f) {
+      let entry = table.get(key);
+      if (!entry)
+        table.set(key, entry = { counts: new Array(k).fill(0), best: -1, bestCount: 0 });
+      if (++entry.counts[f] >= entry.bestCount) {
+        entry.best = f;
+        entry.bestCount = entry.counts[f];
+      }
+    };
+    const hitAt = new Array(x.length).fill(false);
+    let hits = 0;
+    for (let t = 0; t < x.length; ++t) {
+      if (t > 0) {
+        let guess = -1;
+        for (let len = 3; len >= 0 && guess < 0; --len) {
+          if (t < len)
+            continue;
+          const entry = tables[len].get(x.slice(t - len, t).join(','));
+          if (entry)
+            guess = entry.best;
+        }
+        hitAt[t] = guess === x[t];
+        hits += hitAt[t] ? 1 : 0;
+      }
+      for (let len = 0; len <= 3 && len <= t; ++len)
+        bump(tables[len], x.slice(t - len, t).join(','), x[t]);
+    }
+    return { hits, hitAt };
+  }
+
+  // P(X >= h) for X ~ Binomial(m, p), summed from the far end of the smaller tail.
+  function binomialTail(h, m, p) {
+    if (h <= 0)
+      return 1;
+    const logTerm = function (j) {
+      let c = 0;
+      for (let i = 1; i <= j; ++i)
+        c += Math.log((m - j + i) / i);
+      return c + j * Math.log(p) + (m - j) * Math.log(1 - p);
+    };
+    let sum = 0;
+    if (h > m * p) {
+      for (let j = h; j <= m; ++j)
+        sum += Math.exp(logTerm(j));
+      return Math.min(1, sum);
+    }
+    for (let j = 0; j < h; ++j)
+      sum += Math.exp(logTerm(j));
+    return 1 - sum;
+  }
+
+  function computeIndices(x, k) {
+    const n = x.length;
+    const counts = new Array(k).fill(0);
+    const pairs = new Array(k * k).fill(0), lag2 = new Array(k * k).fill(0);
+    for (let i = 0; i < n; ++i) {
+      counts[x[i]] += 1;
+      pairs[x[i] * k + x[(i + 1) % n]] += 1; // the last pair wraps round to the first
+      if (i + 2 < n)
+        lag2[x[i] * k + x[i + 2]] += 1;
+    }
+    const sumCounts = counts.reduce(function (a, c) { return a + fLogF(c); }, 0);
+    const sumPairs = pairs.reduce(function (a, c) { return a + fLogF(c); }, 0);
+    const sumLag2 = lag2.reduce(function (a, c) { return a + fLogF(c); }, 0);
+    const r = { n };
+    r.redundancy = 100 * (1 - (Math.log(n) - sumCounts / n) / Math.log(k));
+    r.rng = sumCounts > 0 ? sumPairs / sumCounts : null;
+    r.rng2 = sumCounts > 0 ? sumLag2 / sumCounts : null;
+    r.nsq = 100 * pairs.filter(function (c) { return c === 0; }).length / (k * k - 1);
+
+    let up = 0, down = 0, turns = 0, lastDir = 0;
+    const upRuns = [], downRuns = [];
+    let upLen = 1, downLen = 1;
+    r.repetitions = 0;
+    for (let i = 1; i < n; ++i) {
+      const step = x[i] - x[i - 1];
+      r.repetitions += step === 0 ? 1 : 0;
+      up += step === 1 ? 1 : 0;
+      down += step === -1 ? 1 : 0;
+      if (step !== 0) {
+        const dir = Math.sign(step);
+        turns += lastDir !== 0 && dir !== lastDir ? 1 : 0; // a plateau between counts once
+        lastDir = dir;
+      }
+      if (step > 0) upLen += 1; else { upRuns.push(upLen); upLen = 1; }
+      if (step < 0) downLen += 1; else { downRuns.push(downLen); downLen = 1; }
+    }
+    upRuns.push(upLen);
+    downRuns.push(downLen);
+    const variance = function (list) {
+      const mean = n / list.length;
+      return list.reduce(function (a, v) { return a + (v - mean) * (v - mean); }, 0) / list.length;
+    };
+    r.adjacency_up = 100 * up / (n - 1);
+    r.adjacency_down = 100 * down / (n - 1);
+    r.adjacency = 100 * (up + down) / (n - 1);
+    r.tpi = n >= 3 ? 100 * turns / (2 * (n - 2) / 3) : null;
+    r.runs_up = variance(upRuns);
+    r.runs_down = variance(downRuns);
+
+    let seen = new Set(), segments = 0, covered = 0;
+    const last = new Array(k).fill(-1), gaps = [];
+    for (let i = 0; i < n; ++i) {
+      seen.add(x[i]);
+      if (seen.size === k) {
+        segments += 1;
+        covered = i + 1;
+        seen = new Set();
+      }
+      if (last[x[i]] >= 0)
+        gaps.push(i - last[x[i]]);
+      last[x[i]] = i;
+    }
+    r.coupon = counts.every(function (c) { return c > 0; }) ? covered / segments : null;
+    r.gap_median = r.gap_mean = r.gap_mode = null;
+    if (gaps.length > 0) {
+      gaps.sort(function (a, b) { return a - b; });
+      const g = gaps.length;
+      r.gap_median = (gaps[(g - 1) >> 1] + gaps[g >> 1]) / 2;
+      r.gap_mean = gaps.reduce(function (a, v) { return a + v; }, 0) / g;
+      let best = 0;
+      for (let i = 0, j = 0; i < g; i = j) {
+        while (j < g && gaps[j] === gaps[i])
+          ++j;
+        if (j - i > best) {
+          best = j - i;
+          r.gap_mode = gaps[i];
+        }
+      }
+    }
+    r.chi2 = counts.reduce(function (a, c) { return a + (c - n / k) * (c - n / k); }, 0) / (n / k);
+    const guess = predictor(x, k);
+    r.predictor_hits = guess.hits;
+    r.predictor_p = binomialTail(guess.hits, n - 1, 1 / k);
+    r.hitAt = guess.hitAt;
+    return r;
+  }
+
   if (typeof module !== 'undefined' && module.exports) {
-    module.exports = { parseBoard, scoreBoard, MULTIPLIER };
+    module.exports = { parseBoard, scoreBoard, computeIndices, MULTIPLIER };
     return;
   }
   if (typeof document === 'undefined')
@@ -290,6 +438,96 @@
     }).concat([['計', r.n - 1, short(total(r.expectedSteps)), sumD]]));
   }
 
+  // Each index: its name, what it measures, and what a person did when it
+  // lies above or below a fair die's range.
+  const INDEX_INFO = [
+    ['redundancy', '冗長度', '数字の使い方のかたより', '使う数字がかたよっています', 'どの数字もサイコロより均等に使いすぎています'],
+    ['rng', 'RNG（Evans 1978）', '前の数字から次の数字の決まりやすさ', '同じ数字の組み合わせを繰り返しすぎています', 'いろいろな組み合わせを均等に使いすぎています'],
+    ['rng2', 'RNG2', '一つおいた数字どうしの決まりやすさ', '一つおきの数字に決まった組み合わせがあります', '一つおきの組み合わせを均等に使いすぎています'],
+    ['nsq', 'NSQ', '一度も出なかった隣どうしの組の割合（%）', '使わない数字の組み合わせが多すぎます', 'いろいろな組み合わせを使いすぎています'],
+    ['repetitions', '繰り返し', '隣が同じ数字の回数', '同じ数字を続けすぎています', '同じ数字の続けての繰り返しが少なすぎます'],
+    ['adjacency_up', '上りの隣接', '1 大きい数字が続いた割合（%）', '1 つ上の数字（3→4 など）を続けすぎています', '1 つ上の数字（3→4 など）を続けることが少なすぎます'],
+    ['adjacency_down', '下りの隣接', '1 小さい数字が続いた割合（%）', '1 つ下の数字（4→3 など）を続けすぎています', '1 つ下の数字（4→3 など）を続けることが少なすぎます'],
+    ['adjacency', '隣接', '1 違いの数字が続いた割合（%）', '隣り合う数字が多すぎます', '隣り合う数字が少なすぎます'],
+    ['tpi', 'TPI', '上がり下がりの向きが変わった回数（サイコロなら 100）', '上がり下がりの向きを変えすぎています', '同じ向きに上がり続け、下がり続けすぎています'],
+    ['runs_up', '上り坂の長さのばらつき', '続けて上がった長さの分散', '長い上り坂が多すぎます', '上り坂の長さがそろいすぎています'],
+    ['runs_down', '下り坂の長さのばらつき', '続けて下がった長さの分散', '長い下り坂が多すぎます', '下り坂の長さがそろいすぎています'],
+    ['coupon', 'クーポン', '全部の数字が出そろうまでの平均の長さ', 'なかなか出てこない数字があります', '全部の数字を順に出しそろえすぎています'],
+    ['gap_median', '間隔（中央値）', '同じ数字がまた出るまでの間隔', '同じ数字をまた使うまで間をあけすぎています', '同じ数字をすぐにまた使いすぎています'],
+    ['gap_mean', '間隔（平均）', '同じ数字がまた出るまでの間隔', '同じ数字をまた使うまで間をあけすぎています', '同じ数字をすぐにまた使いすぎています'],
+    ['gap_mode', '間隔（最頻値）', 'いちばん多い間隔', '同じ数字をまた使うまで間をあけすぎています', '同じ数字をすぐにまた使いすぎています'],
+    ['chi2', 'カイ二乗', '数字ごとの回数のかたより', '数字ごとの回数がかたよっています', '数字ごとの回数がそろいすぎています'],
+    ['predictor_hits', '機械の当たり', '機械が当てた数字の数', '機械に読まれる決まった並びがあります', '機械の予想をわざと外しているようです'],
+  ];
+
+  function percent(p) {
+    const v = p * 100;
+    return v >= 10 ? String(Math.round(v)) : v >= 0.01 ? String(Number(v.toPrecision(2))) : '0.01 未満';
+  }
+
+  function showIndices(digits) {
+    const die = typeof ZORBEL_FAIR_DIE !== 'undefined' ? ZORBEL_FAIR_DIE : null; // eslint-disable-line no-undef
+    const n = digits.length;
+    const heading = $('indices-heading');
+    const parts = ['predictor-heading', 'predictor-row', 'predictor-text', 'fair-pass', 'indices-heading',
+                   'indices-table', 'indices-notes'];
+    for (const id of parts)
+      $(id).hidden = n < 2;
+    heading.parentNode.querySelector('#indices-method').textContent = die
+      ? 'サイコロの範囲は、同じ長さ ' + n + ' 個の公平なサイコロの列 ' + die.samples + ' 本のモンテカルロ法で求めました。'
+      : '';
+    $('fair-pass').textContent = die && die.pass[n] !== null
+      ? '公平なサイコロならこのレベルに合格する確率は ' + (die.pass[n] > 0 && die.pass[n] < 0.005 ? '1 未満' : Math.round(die.pass[n] * 100)) + ' %'
+      : '';
+    if (n < 2)
+      return;
+    const r = computeIndices(digits, 10);
+
+    const row = $('predictor-row');
+    row.textContent = '';
+    digits.forEach(function (d, i) {
+      const cell = document.createElement(r.hitAt[i] ? 'mark' : 'span');
+      cell.textContent = String(d);
+      row.appendChild(cell);
+    });
+    const hitList = [];
+    r.hitAt.forEach(function (hit, i) {
+      if (hit)
+        hitList.push((i + 1) + ' 番目');
+    });
+    row.setAttribute('aria-label', '機械が当てた数字: ' + (hitList.length ? hitList.join('、') : 'なし'));
+    $('predictor-text').textContent = '機械はあなたの数字を ' + r.predictor_hits + ' 個当てました（でたらめなら約 ' +
+      String(Number(((n - 1) / 10).toFixed(1))) + ' 個）。でたらめに当ててこれだけ当たる確率は ' + percent(r.predictor_p) + ' %。';
+
+    const rows = [], notes = [];
+    for (const [key, name, what, high, low] of INDEX_INFO) {
+      const value = r[key];
+      const range = die && die.ranges[key] ? die.ranges[key][n] : null;
+      let mark = '—';
+      if (value !== null && range) {
+        mark = value > range[1] ? '高すぎ' : value < range[0] ? '低すぎ' : '範囲内';
+        const sentence = value > range[1] ? high : value < range[0] ? low : '';
+        if (sentence && !notes.includes(sentence))
+          notes.push(sentence);
+      }
+      rows.push({ cells: [name, value === null ? '—' : short(value), range ? short(range[0]) + '～' + short(range[1]) : '—', mark],
+                  title: key + ': ' + what, out: mark === '高すぎ' || mark === '低すぎ' });
+    }
+    fillTable($('table-indices'), rows.map(function (x) { return x.cells; }));
+    $('table-indices').querySelectorAll('tr').forEach(function (tr, i) {
+      tr.firstChild.title = rows[i].title;
+      if (rows[i].out)
+        tr.className = 'out';
+    });
+    const list = $('indices-notes');
+    list.textContent = '';
+    for (const sentence of notes) {
+      const li = document.createElement('li');
+      li.textContent = sentence + '。サイコロではめったにないことです。';
+      list.appendChild(li);
+    }
+  }
+
   function analyse() {
     const field = $('analyser-input');
     const parsed = parseBoard(field.value);
@@ -299,8 +537,10 @@
     error.className = bad ? 'error' : 'hint';
     field.setAttribute('aria-invalid', bad ? 'true' : 'false');
     $('analyser-result').hidden = parsed.error !== '';
-    if (parsed.error === '')
+    if (parsed.error === '') {
       show(scoreBoard(parsed.digits));
+      showIndices(parsed.digits);
+    }
   }
 
   // index.htm#board=3141592653... : the game opens the page on a scored board.

@@ -46,6 +46,13 @@ function checkExample(html) {
   const steps = byId(html, 'chart-steps');
   assert.strictEqual(bars(steps), '1 6 7 3 6 4 1 1 0 0');
   assert.strictEqual(costs(steps), '−1 0 −2 −1 −2 −1 −1 0 −1 0');
+  // The indices against a fair die of the same length; the machine's guesses.
+  assert.strictEqual(byId(html, 'predictor-text'), '機械はあなたの数字を 0 個当てました（でたらめなら約 2.9 個）。' +
+                     'でたらめに当ててこれだけ当たる確率は 100 %。');
+  assert.strictEqual(byId(html, 'fair-pass'), '公平なサイコロならこのレベルに合格する確率は 61 %');
+  assert.match(html, /<tr class="out"><th [^>]*>機械の当たり<\/th><td>0<\/td><td>1～6<\/td><td>低すぎ<\/td><\/tr>/);
+  assert.match(html, /<th [^>]*>TPI<\/th><td>101.786<\/td><td>75～112.5<\/td><td>範囲内<\/td>/);
+  assert.strictEqual(byId(html, 'indices-notes'), '<li>機械の予想をわざと外しているようです。サイコロではめったにないことです。</li>');
   // The same numbers for a reader: each chart's label and its table.
   assert.match(html, /id="chart-digits"[^>]*aria-label="[^"]*期待値は各 3 回。0 が 0 回で減点 3、[^"]*3 が 7 回で減点 4、/);
   assert.match(html, /id="chart-average"[^>]*aria-label="平均 4.7（合計 141 ÷ 30）[^"]*減点 5 点。"/);

@@ -33,7 +33,7 @@ assert.ok(page.startsWith('<!DOCTYPE html>\n<html lang="ja">\n<head>\n<meta char
 // Self-contained under file:, no network: the one script is the local one.
 const fetching = /(?:https?|ftp|file):|\/\/|@import|url\(|<iframe|<link|<object|<embed/i;
 assert.doesNotMatch(page.replace(/<script[^>]*>[\s\S]*?<\/script>/g, ''), fetching);
-assert.deepStrictEqual(page.match(/<script\b[^>]*>/g), ['<script src="analyser.js">']);
+assert.deepStrictEqual(page.match(/<script\b[^>]*>/g), ['<script src="fairdie.js">', '<script src="analyser.js">']);
 assert.doesNotMatch(script.replace("'http://www.w3.org/2000/svg'", ''), /https?:|fetch\(|XMLHttpRequest|import\(|\.src\b/);
 const ids = [...page.matchAll(/ id="([^"]+)"/g)].map((m) => m[1]);
 assert.strictEqual(new Set(ids).size, ids.length, 'duplicate id');

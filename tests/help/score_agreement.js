@@ -8,7 +8,7 @@ const { spawnSync } = require('child_process');
 const path = require('path');
 
 const dir = path.resolve(process.argv[2]);
-const { parseBoard, scoreBoard } = require(path.join(dir, 'html', 'analyser.js'));
+const { parseBoard, scoreBoard, computeIndices } = require(path.join(dir, 'html', 'analyser.js'));
 
 // What the page shows, from what the field holds.
 function analyse(text) {
@@ -84,10 +84,37 @@ function boards(n) {
   return out;
 }
 
+// The indices of one board, as the page has them and as zorbel-score writes
+// them (a CSV record): counts exactly, the rest to 12 digits, for the two
+// compute with different log functions.
+function sameIndices(board, record, header) {
+  const fields = record.split(',');
+  const mine = board.length > 1 ? computeIndices(board, 10) : {};
+  header.forEach((name, c) => {
+    if (c < 3)
+      return;
+    const want = fields[c] === '' ? null : Number(fields[c]), got = mine[name] ?? null;
+    const close = want === got || (want !== null && got !== null &&
+                                   Math.abs(got - want) <= 1e-12 * Math.max(1, Math.abs(want)));
+    assert.ok(close, `${board.join('')}: ${name} is ${got} on the page, ${want} in zorbel-score`);
+  });
+}
+// Ginsburg & Karpiuk (1994), as published: redundancy 1.1820, RNG 0.34, TPI 70.4082.
+const gk = computeIndices([...'25789104239679214053254235679803569821876209756791034598017320357665769802439876403189' +
+                              '70232388720359'].map(Number), 10);
+assert.deepStrictEqual([gk.redundancy.toFixed(4), gk.rng.toFixed(2), gk.tpi.toFixed(4)], ['1.1820', '0.34', '70.4082']);
+
 let compared = 0;
 for (let n = 1; n <= 100; ++n) {
   const list = boards(n);
   const lines = list.map((board) => board.join(''));
+  const some = list.filter((board, i) => i % 10 === 0); // the page's indices are slow in Node
+  const csv = spawnSync(path.join(dir, 'zorbel-score'), ['--indices', '--format=csv'],
+                        { input: some.map((board) => board.join('')).join('\n') + '\n', encoding: 'utf8' });
+  assert.strictEqual(csv.status, 0, csv.stderr);
+  const records = csv.stdout.trimEnd().split('\n');
+  const header = records.shift().split(',');
+  some.forEach((board, i) => sameIndices(board, records[i], header));
   const run = spawnSync(path.join(dir, 'zorbel-score'), ['--details'],
                         { input: lines.join('\n') + '\n', maxBuffer: 1 << 26, encoding: 'utf8' });
   assert.strictEqual(run.status, 0, run.stderr);
@@ -100,4 +127,4 @@ for (let n = 1; n <= 100; ++n) {
   });
   compared += list.length;
 }
-console.log(`analyser agrees with zorbel-score on ${worked.length} worked examples and ${compared} boards`);
+console.log(`analyser agrees with zorbel-score on ${worked.length} worked examples and ${compared} boards, indices too`);
