@@ -95,10 +95,10 @@ QString clsCommon::VBHTTrim(const QString& Incoming)
     return text.mid(begin, end - begin);
 }
 
-int clsCommon::ShellExe(const QString& vPath, const QString& fragment)
+clsCommon::Opened clsCommon::ShellExe(const QString& vPath, const QString& fragment)
 {
     if (vPath.isEmpty() || !QFileInfo::exists(vPath))
-        return kFileNotFound;
+        return Opened::NoSuchFile;
     QUrl url = QUrl::fromLocalFile(vPath);
     if (!fragment.isEmpty()) {
         const QString page = ForwardingPage(vPath, fragment);
@@ -108,8 +108,8 @@ int clsCommon::ShellExe(const QString& vPath, const QString& fragment)
             url = QUrl::fromLocalFile(page);
     }
     if (!QDesktopServices::openUrl(url))
-        return kNoAssociation;
-    return kShellOk;
+        return Opened::NoHandler;
+    return Opened::Yes;
 }
 
 QByteArray clsCommon::ForwardingPageText(const QByteArray& realPath, const QString& fragment)

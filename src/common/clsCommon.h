@@ -33,15 +33,16 @@ public:
     // Cuts the text before its first NUL, then strips blanks at both ends.
     static QString VBHTTrim(const QString& Incoming);
 
+    // How opening a file with the desktop's handler went.
+    enum class Opened { Yes, NoSuchFile, NoHandler };
+
     // Opens vPath with the desktop's handler, as a file URL with `fragment`
-    // when one is given. Returns a value above 32 on success, 32 or less on
-    // failure: 2 when the file does not exist (the desktop is not asked at
-    // all), 31 when no handler took it.
+    // when one is given. A missing file is not handed to the desktop at all.
     // With a fragment, the desktop is handed a small page in the user's
     // cache folder that forwards to the file with its fragment (see
     // ForwardingPage): an opener without a desktop-specific handler gives
     // the browser a bare path and drops the fragment.
-    static int ShellExe(const QString& vPath, const QString& fragment = {});
+    static Opened ShellExe(const QString& vPath, const QString& fragment = {});
 
     // Writes the forwarding page (zorbel/help.htm in the user's cache
     // folder) for the file `target` and `fragment`; its path, or empty when
@@ -51,10 +52,6 @@ public:
     static QString ForwardingPage(const QString& target, const QString& fragment);
     // The page's text, forwarding to the file realPath (bytes) with fragment.
     static QByteArray ForwardingPageText(const QByteArray& realPath, const QString& fragment);
-
-    static constexpr int kShellOk = 42;
-    static constexpr int kFileNotFound = 2;
-    static constexpr int kNoAssociation = 31;
 };
 
 } // namespace zorbel

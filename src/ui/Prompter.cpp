@@ -22,9 +22,9 @@ void DesktopPrompter::showError(QWidget* parent, const QString& title, const QSt
     QMessageBox::critical(parent, title, text, QMessageBox::Ok);
 }
 
-int DesktopPrompter::ShellExe(const QString& path, const QString& fragment)
+bool DesktopPrompter::ShellExe(const QString& path, const QString& fragment)
 {
-    return clsCommon::ShellExe(path, fragment);
+    return clsCommon::ShellExe(path, fragment) == clsCommon::Opened::Yes;
 }
 
 bool installQtJapanese(QCoreApplication& app)

@@ -20,8 +20,8 @@ public:
     // An error box (stop icon) with a single OK button.
     virtual void showError(QWidget* parent, const QString& title, const QString& text) = 0;
     // Opens a file with the desktop's handler, with an optional URL
-    // fragment; above 32 is success (as clsCommon::ShellExe).
-    virtual int ShellExe(const QString& path, const QString& fragment) = 0;
+    // fragment; whether it was opened.
+    virtual bool ShellExe(const QString& path, const QString& fragment) = 0;
 };
 
 // The real thing: Qt's message boxes and the desktop's file handler.
@@ -30,7 +30,7 @@ class DesktopPrompter final : public Prompter
 public:
     bool askYesNo(QWidget* parent, const QString& title, const QString& text) override;
     void showError(QWidget* parent, const QString& title, const QString& text) override;
-    int ShellExe(const QString& path, const QString& fragment) override;
+    bool ShellExe(const QString& path, const QString& fragment) override;
 };
 
 // Loads Qt's own Japanese texts for its standard buttons (はい, いいえ ...),

@@ -562,7 +562,7 @@ void frmMain::OpenHelp()
         for (int i = 0; i < flow_->Zorb.CellCount; ++i)
             fragment += QChar(u'0' + flow_->Zorb.Digits[static_cast<std::size_t>(i)]);
     }
-    if (prompter_.ShellExe(path, fragment) <= 32)
+    if (!prompter_.ShellExe(path, fragment))
         prompter_.showError(this, QStringLiteral("Zorbel"),
                             QStringLiteral("ヘルプファイルを開けません。"));
 }

@@ -57,7 +57,7 @@ private slots:
         QCOMPARE(clsCommon::FolderOf("/zorbel"), QString("/"));
         ::rmdir((folder + "/sub").constData()); // QTemporaryDir cannot name them
         ::rmdir(folder.constData());
-        QCOMPARE(clsCommon::ShellExe(dir.filePath("html/index.htm")), clsCommon::kFileNotFound);
+        QVERIFY(clsCommon::ShellExe(dir.filePath("html/index.htm")) == clsCommon::Opened::NoSuchFile);
     }
 };
 

@@ -60,7 +60,7 @@ struct FakePrompter : Prompter {
     QStringList asked;   // "title|text", questions and errors alike
     QStringList opened;  // "path#fragment"
     bool yes = true;
-    int shellResult = 2; // file not found
+    bool shellResult = false;
     std::function<void()> whileAsking; // what the timers do while a question is open
     bool askYesNo(QWidget*, const QString& t, const QString& text) override
     {
@@ -70,7 +70,7 @@ struct FakePrompter : Prompter {
         return yes;
     }
     void showError(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; }
-    int ShellExe(const QString& path, const QString& f) override { opened << path + u'#' + f; return shellResult; }
+    bool ShellExe(const QString& path, const QString& f) override { opened << path + u'#' + f; return shellResult; }
 };
 // clang-format on
 

@@ -338,22 +338,22 @@ private slots:
     void help_data()
     {
         QTest::addColumn<QString>("where");
-        QTest::addColumn<int>("result");
+        QTest::addColumn<bool>("opened");
         QTest::addColumn<QString>("fragment");
         QTest::addColumn<bool>("error");
         const QString board = "board=" + QString(kScore88);
-        QTest::newRow("title, missing") << "title" << 2 << "" << true;
-        QTest::newRow("title, opened") << "title" << 42 << "" << false;
-        QTest::newRow("board, unscored") << "board" << 42 << "" << false;
-        QTest::newRow("board, scored") << "scored" << 33 << board << false;
-        QTest::newRow("board, scored, limit") << "scored" << 32 << board << true;
+        QTest::newRow("title, not opened") << "title" << false << "" << true;
+        QTest::newRow("title, opened") << "title" << true << "" << false;
+        QTest::newRow("board, unscored") << "board" << true << "" << false;
+        QTest::newRow("board, scored") << "scored" << true << board << false;
+        QTest::newRow("board, scored, not opened") << "scored" << false << board << true;
     }
     void help()
     {
         QFETCH(QString, where);
-        QFETCH(int, result);
+        QFETCH(bool, opened);
         Game g;
-        g.prompter.shellResult = result;
+        g.prompter.shellResult = opened;
         if (where != "title")
             g.click("cmdTitlePractice");
         if (where == "scored") {
