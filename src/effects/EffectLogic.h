@@ -46,7 +46,7 @@ EndingStep EndingPosition(int tick);
 inline constexpr int kEndingDrawTicks = 100;
 inline constexpr int kEndingCloseTick = 181; // first tick past 180
 
-// Blue part of the farewell's background on tick t: (t And 7) * 32.
+// Blue part of the farewell's background on tick t: (t & 7) * 32.
 int FarewellBlue(int tick);
 
 // The ending's tick counter after `tick`. Past the closing tick it wraps

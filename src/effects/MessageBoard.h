@@ -41,7 +41,7 @@ class MessageBoard : public QObject
 public:
     MessageBoard(MessageBoardBox* box, QObject* parent = nullptr);
 
-    void start(int stage); // MBTick := 0, timer on
+    void start(int stage); // the tick count back to 0, the timer on
     void stop();           // timer off, box hidden
     bool isRunning() const { return timMB.isActive(); }
 

@@ -26,7 +26,7 @@ public:
                         QObject* parent = nullptr);
 
     bool isFlashing() const;
-    void start(int cellCount); // St3Cell := 0, first overwrite 3 s later
+    void start(int cellCount); // from the first cell again; the first overwrite 3 s later
     void stop();
     bool isRunning() const { return timSt3.isActive(); }
 

@@ -37,7 +37,7 @@ std::int16_t CellsForLevel(std::int16_t level);
 // Stages of a level: 3 for level 5, 2 otherwise.
 std::int16_t StageCount(std::int16_t level);
 
-// Cells fixed at the start of a SECOND stage: CellCount \ 15.
+// Cells fixed at the start of a SECOND stage: CellCount / 15, rounded down.
 std::int16_t FixedCellCount(std::int16_t cellCount);
 
 struct ScoreResult {

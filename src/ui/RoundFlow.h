@@ -22,7 +22,7 @@ enum class StageState : std::int16_t {
     LevelDone = -2, // a level was just completed: Try goes back to the menu
     Practice = -1,  // practice, and the menu
     First = 0,
-    Second = 1, // the first CellCount \ 15 cells are fixed
+    Second = 1, // the first CellCount / 15 cells (rounded down) are fixed
     Third = 2,  // level 5: the game takes a cell every three seconds
 };
 
