@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -86,7 +87,8 @@ std::string pending; // output not yet handed to stdio
 
 void flushPending()
 {
-    if (!pending.empty() && std::fwrite(pending.data(), 1, pending.size(), stdout) != pending.size())
+    if (!pending.empty() &&
+        std::fwrite(pending.data(), 1, pending.size(), stdout) != pending.size())
         fail("write", errno);
     pending.clear();
 }
@@ -206,8 +208,10 @@ struct RecordWriter {
     {
         std::string_view id;
         char numbered[24];
-        const std::size_t cut = text.find_first_of(",\t");
-        if (cut != std::string_view::npos) {
+        std::size_t cut = 0; // find_first_of would call memchr once a byte
+        while (cut < text.size() && text[cut] != ',' && text[cut] != '\t')
+            ++cut;
+        if (cut < text.size()) {
             id = text.substr(0, cut);
             text.remove_prefix(cut + 1);
             while (!id.empty() && id.front() == ' ')
@@ -218,8 +222,9 @@ struct RecordWriter {
                 return problem;
         }
         if (id.empty()) { // no id, or an empty one: the line's number
-            id = std::string_view(numbered, static_cast<std::size_t>(
-                                                std::snprintf(numbered, sizeof numbered, "%lu", number)));
+            id = std::string_view(
+                numbered, static_cast<std::size_t>(
+                              std::to_chars(numbered, numbered + 24, number).ptr - numbered));
         }
 
         symbols.clear();

@@ -20,17 +20,31 @@ constexpr int kSamples = 10000;
 constexpr int kDigits = 10;
 
 // The indices the page gives a range for, in column order.
-constexpr const char* kNames[] = {"redundancy", "rng", "rng2", "nsq", "repetitions",
-                                  "adjacency_up", "adjacency_down", "adjacency", "tpi",
-                                  "runs_up", "runs_down", "coupon", "gap_median", "gap_mean",
-                                  "gap_mode", "chi2", "predictor_hits"};
+constexpr const char* kNames[] = {
+    "redundancy",     "rng",       "rng2",     "nsq",     "repetitions",   "adjacency_up",
+    "adjacency_down", "adjacency", "tpi",      "runs_up", "runs_down",     "coupon",
+    "gap_median",     "gap_mean",  "gap_mode", "chi2",    "predictor_hits"};
 constexpr std::size_t kCount = std::size(kNames);
 
 std::array<double, kCount> values(const zorbel::Indices& x)
 {
-    return {x.redundancy, x.rng, x.rng2, x.nsq, double(x.repetitions), x.adjacencyUp,
-            x.adjacencyDown, x.adjacency, x.tpi, x.runsUp, x.runsDown, x.coupon,
-            x.gapMedian, x.gapMean, x.gapMode, x.chi2, double(x.predictorHits)};
+    return {x.redundancy,
+            x.rng,
+            x.rng2,
+            x.nsq,
+            double(x.repetitions),
+            x.adjacencyUp,
+            x.adjacencyDown,
+            x.adjacency,
+            x.tpi,
+            x.runsUp,
+            x.runsDown,
+            x.coupon,
+            x.gapMedian,
+            x.gapMean,
+            x.gapMode,
+            x.chi2,
+            double(x.predictorHits)};
 }
 
 std::string number(double v)

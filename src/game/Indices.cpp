@@ -12,10 +12,10 @@ namespace zorbel
 {
 
 const std::array<std::string_view, 21> kIndexColumns = {
-    "id",          "score",          "n",         "redundancy",     "rng",
-    "rng2",        "nsq",            "repetitions", "adjacency_up", "adjacency_down",
-    "adjacency",   "tpi",            "runs_up",   "runs_down",      "coupon",
-    "gap_median",  "gap_mean",       "gap_mode",  "chi2",           "predictor_hits",
+    "id",         "score",    "n",           "redundancy",   "rng",
+    "rng2",       "nsq",      "repetitions", "adjacency_up", "adjacency_down",
+    "adjacency",  "tpi",      "runs_up",     "runs_down",    "coupon",
+    "gap_median", "gap_mean", "gap_mode",    "chi2",         "predictor_hits",
     "predictor_p"};
 
 namespace

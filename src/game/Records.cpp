@@ -58,7 +58,7 @@ char* WriteNumber(char* out, double v)
     const auto bits = std::bit_cast<std::uint64_t>(a);
     const int exp2 = static_cast<int>(bits >> 52) - 1023;
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    const int shift = 52 - exp2; // 3..66 in this range
+    const int shift = 52 - exp2;  // 3..66 in this range
     int e = (exp2 * 78913) >> 18; // floor(exp2 * log10 2): the decimal exponent or one less
     for (int tries = 0; tries < 3; ++tries) {
         const int s = 14 - e;
@@ -162,14 +162,25 @@ void AppendRecord(std::string& out, RecordFormat format, std::string_view id, do
     if (x) {
         const auto whole = [](int v) { return Field{static_cast<double>(v), true, 0}; };
         const auto real = [](double v) { return Field{v, false, 0}; };
-        const std::array<Field, 19> rest = {
-            whole(x->n),          real(x->redundancy),    real(x->rng),
-            real(x->rng2),        real(x->nsq),           whole(x->repetitions),
-            real(x->adjacencyUp), real(x->adjacencyDown), real(x->adjacency),
-            real(x->tpi),         real(x->runsUp),        real(x->runsDown),
-            real(x->coupon),      real(x->gapMedian),     real(x->gapMean),
-            real(x->gapMode),     real(x->chi2),          whole(x->predictorHits),
-            Field{x->predictorP, false, x->predictorLnP}};
+        const std::array<Field, 19> rest = {whole(x->n),
+                                            real(x->redundancy),
+                                            real(x->rng),
+                                            real(x->rng2),
+                                            real(x->nsq),
+                                            whole(x->repetitions),
+                                            real(x->adjacencyUp),
+                                            real(x->adjacencyDown),
+                                            real(x->adjacency),
+                                            real(x->tpi),
+                                            real(x->runsUp),
+                                            real(x->runsDown),
+                                            real(x->coupon),
+                                            real(x->gapMedian),
+                                            real(x->gapMean),
+                                            real(x->gapMode),
+                                            real(x->chi2),
+                                            whole(x->predictorHits),
+                                            Field{x->predictorP, false, x->predictorLnP}};
         std::copy(rest.begin(), rest.end(), fields.begin() + 1);
         count = fields.size();
         if (x->n < 2) // one symbol has no neighbours: only its count is known
