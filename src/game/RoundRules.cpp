@@ -49,11 +49,6 @@ void RecordBestScore(std::array<std::int16_t, 6>& maxScore, std::int16_t level, 
         best = static_cast<std::int16_t>(std::nearbyint(score));
 }
 
-std::string GoToLevelCaption(std::int16_t level)
-{
-    return "Go to Level" + std::to_string(level);
-}
-
 Judgement JudgeResult(const Progress& before, double score)
 {
     Judgement j;
@@ -69,7 +64,7 @@ Judgement JudgeResult(const Progress& before, double score)
         j.scoreRed = true;
         p.Stage = static_cast<std::int16_t>(p.Stage + 1);
         if (p.Stage < StageCount(p.Level)) {
-            j.tryCaption = "NextStage";
+            j.tryStep = TryStep::NextStage;
             return j;
         }
         p.Level = static_cast<std::int16_t>(p.Level + 1);
@@ -78,11 +73,11 @@ Judgement JudgeResult(const Progress& before, double score)
         j.disableRetire = true;
         if (p.Level < 6) {
             p.Stage = -2;
-            j.tryCaption = GoToLevelCaption(p.Level);
+            j.tryStep = TryStep::GoToLevel;
         } else {
             p.ClearFlg = true;
             p.LevelMax = 5;
-            j.tryCaption = "Good Job!!!";
+            j.tryStep = TryStep::GameCleared;
             j.infos.push_back(8);
         }
         return j;
@@ -91,7 +86,7 @@ Judgement JudgeResult(const Progress& before, double score)
     j.sound = 2;
     j.infos.push_back(3);
     p.Stage = -1;
-    j.tryCaption = "Retry";
+    j.tryStep = TryStep::Retry;
     return j;
 }
 

@@ -39,15 +39,23 @@ struct Progress {
     bool ClearFlg = false;
 };
 
+// What the Try button does after a real-game round.
+enum class TryStep {
+    NextStage,   // the next stage of the level
+    Retry,       // the same level again
+    GoToLevel,   // the level was completed: on to after.Level from the menu
+    GameCleared, // the last level was completed: the ending
+};
+
 // What the result display does after a real-game round (Stage >= 0).
 struct Judgement {
     Progress after;
     bool passed = false;
-    int sound = 0;              // 1 fanfare, 2 buzzer
-    std::vector<int> infos;     // hints to show, in order
-    std::string tryCaption;     // "NextStage", "Retry", "Go to Level3", "Good Job!!!"
-    bool disableRetire = false; // a completed level leaves no round to retire from
-    bool scoreRed = false;      // the score turns red on a pass, black on a failure
+    int sound = 0;                    // 1 fanfare, 2 buzzer
+    std::vector<int> infos;           // hints to show, in order
+    TryStep tryStep = TryStep::Retry; // what Try does next (the UI words it)
+    bool disableRetire = false;       // a completed level leaves no round to retire from
+    bool scoreRed = false;            // the score turns red on a pass, black on a failure
     Verdict verdict;
 };
 
@@ -56,8 +64,5 @@ Judgement JudgeResult(const Progress& before, double score);
 // The best score of a level only ever grows; a score is rounded to a whole
 // number (halves to even) before it is stored. Levels outside 1..5 keep none.
 void RecordBestScore(std::array<std::int16_t, 6>& maxScore, std::int16_t level, double score);
-
-// Text of the Try button after a completed level: "Go to Level" and the number.
-std::string GoToLevelCaption(std::int16_t level);
 
 } // namespace zorbel

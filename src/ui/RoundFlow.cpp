@@ -14,6 +14,21 @@ QString ThreeDigits(double value)
     return QString::asprintf("%03d", static_cast<int>(std::nearbyint(value)));
 }
 
+QString TryCaption(const Judgement& judgement)
+{
+    switch (judgement.tryStep) {
+    case TryStep::NextStage:
+        return QStringLiteral("NextStage");
+    case TryStep::GoToLevel:
+        return QStringLiteral("Go to Level") + QString::number(judgement.after.Level);
+    case TryStep::GameCleared:
+        return QStringLiteral("Good Job!!!");
+    case TryStep::Retry:
+        break;
+    }
+    return QStringLiteral("Retry");
+}
+
 RoundFlow::RoundFlow(QObject* parent) : QObject(parent)
 {
     timResult.setObjectName(QStringLiteral("timResult"));

@@ -29,6 +29,10 @@ enum class StageState : std::int16_t {
 // Three digits with leading zeros, as the "000" pattern writes a score.
 QString ThreeDigits(double value);
 
+// The Try button's caption for what it does next: "NextStage", "Retry",
+// "Go to Level3", "Good Job!!!".
+QString TryCaption(const Judgement& judgement);
+
 // How a round starts.
 struct RoundPlan {
     std::int16_t track = 0;  // music to start (0: none)

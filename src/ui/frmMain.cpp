@@ -760,7 +760,7 @@ void frmMain::showResult(const RoundResult& result)
                                                                         : QColor(255, 0, 0));
     if (j.disableRetire)
         cmdRetire->setEnabled(false);
-    cmdTry->setText(QString::fromStdString(j.tryCaption));
+    cmdTry->setText(TryCaption(j));
 
     // Leave the focus somewhere harmless, so a stray Space or Enter does not
     // press Try.

@@ -165,16 +165,17 @@ private slots:
         QTest::addColumn<QList<int>>("before");
         QTest::addColumn<double>("score");
         QTest::addColumn<QList<int>>("after");
-        QTest::addColumn<QString>("caption");
+        QTest::addColumn<TryStep>("next");
         using L = QList<int>;
+        using enum TryStep;
         // clang-format off
-        QTest::newRow("L1 FIRST 80 passes") << L{1, 0, 1} << 80.0 << L{1, 1, 1, 85} << "NextStage";
-        QTest::newRow("L1 FIRST 79 fails") << L{1, 0, 1} << 79.0 << L{1, -1, 1, 85} << "Retry";
-        QTest::newRow("L1 SECOND") << L{1, 1, 1} << 90.0 << L{2, -2, 2, 90} << "Go to Level2";
-        QTest::newRow("L2 SECOND max 4") << L{2, 1, 4} << 90.0 << L{3, -2, 4, 90} << "Go to Level3";
-        QTest::newRow("L5 SECOND") << L{5, 1, 5} << 95.0 << L{5, 2, 5, 95} << "NextStage";
-        QTest::newRow("L5 THIRD") << L{5, 2, 5} << 100.0 << L{6, 3, 5, 100} << "Good Job!!!";
-        QTest::newRow("L5 THIRD fails") << L{5, 2, 5} << 60.0 << L{5, -1, 5, 85} << "Retry";
+        QTest::newRow("L1 FIRST 80 passes") << L{1, 0, 1} << 80.0 << L{1, 1, 1, 85} << NextStage;
+        QTest::newRow("L1 FIRST 79 fails") << L{1, 0, 1} << 79.0 << L{1, -1, 1, 85} << Retry;
+        QTest::newRow("L1 SECOND") << L{1, 1, 1} << 90.0 << L{2, -2, 2, 90} << GoToLevel;
+        QTest::newRow("L2 SECOND max 4") << L{2, 1, 4} << 90.0 << L{3, -2, 4, 90} << GoToLevel;
+        QTest::newRow("L5 SECOND") << L{5, 1, 5} << 95.0 << L{5, 2, 5, 95} << NextStage;
+        QTest::newRow("L5 THIRD") << L{5, 2, 5} << 100.0 << L{6, 3, 5, 100} << GameCleared;
+        QTest::newRow("L5 THIRD fails") << L{5, 2, 5} << 60.0 << L{5, -1, 5, 85} << Retry;
         // clang-format on
     }
     void judge()
@@ -187,7 +188,7 @@ private slots:
         const Judgement j = JudgeResult(p, score);
         const int best = j.after.MaxScore[std::size_t(p.Level)];
         QCOMPARE((QList<int>{j.after.Level, j.after.Stage, j.after.LevelMax, best}), after);
-        QTEST(QString::fromStdString(j.tryCaption), "caption");
+        QTEST(j.tryStep, "next");
         const bool pass = after[1] != -1; // a pass plays the fanfare, a failure the buzzer
         QCOMPARE((QList{j.passed, j.scoreRed, j.sound == 1}), QList<bool>(3, pass));
         QCOMPARE(j.after.ClearFlg, after[1] == 3);

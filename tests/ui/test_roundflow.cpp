@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(t.last.judged, !practice);
         const Judgement& j = t.last.judgement;
         QTEST(t.last.scoreText + ' ' + QString::fromStdString(j.verdict.text) + ' ' +
-                  QString::fromStdString(j.tryCaption),
+                  (t.last.judged ? TryCaption(j) : QString()),
               "shown");
         QTEST(QString::asprintf("%d %d %d %d %d %d %d", int(t.f.Stage()), t.f.Level(),
                                 t.f.Zorb.LevelMax, t.f.Zorb.MaxScore[1], int(t.f.Try()),
