@@ -15,6 +15,13 @@ namespace zorbel
 inline constexpr int kMaxCells = 100; // the board always has 100 cells
 inline constexpr double kPassMark = 80;
 
+// The player's three switches: sound effects, music, information line.
+struct OptionFlags {
+    bool SoundOn = true;
+    bool BGMOn = true;
+    bool InfoOn = true;
+};
+
 // The state shared by the whole program. Names follow the game's own
 // vocabulary; there are no accessors, the window reads and writes them.
 struct basZorb {

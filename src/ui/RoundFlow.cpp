@@ -49,6 +49,13 @@ void RoundFlow::Load(const GameData& saved)
     level_ = Zorb.LevelMax;
 }
 
+void RoundFlow::SetOptions(const OptionFlags& o)
+{
+    Zorb.SoundOn = o.SoundOn;
+    Zorb.BGMOn = o.BGMOn;
+    Zorb.InfoOn = o.InfoOn;
+}
+
 GameData RoundFlow::Saved() const
 {
     GameData data;

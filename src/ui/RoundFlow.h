@@ -67,6 +67,9 @@ public:
     std::int16_t Level() const { return level_; }
     StageState Stage() const { return stage_; }
     bool ClearFlg() const { return clearFlg_; }
+    OptionFlags Options() const { return {Zorb.SoundOn, Zorb.BGMOn, Zorb.InfoOn}; }
+    void SetOptions(const OptionFlags& o);
+    void ToggleInfo() { Zorb.InfoOn = !Zorb.InfoOn; }
     bool RealGame() const { return static_cast<std::int16_t>(stage_) >= 0; }
     bool GameCleared() const { return level_ >= 6; } // the ending follows
 

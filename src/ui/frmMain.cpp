@@ -526,9 +526,9 @@ void frmMain::cmdOption_Click()
 {
     playSound(kSoundBeep);
     {
-        frmOption dialog(sound_, music_, flow_->Zorb.SoundOn, flow_->Zorb.BGMOn, flow_->Zorb.InfoOn,
-                         this);
-        dialog.exec();
+        frmOption dialog(sound_, music_, flow_->Options(), this);
+        if (dialog.exec() == QDialog::Accepted)
+            flow_->SetOptions(dialog.chosen());
     }
     if (unloaded_)
         return; // the window was closed (a signal) while the dialog was open
@@ -546,7 +546,7 @@ void frmMain::ShowInfo(int n)
 
 void frmMain::lblInfo_Click()
 {
-    flow_->Zorb.InfoOn = !flow_->Zorb.InfoOn;
+    flow_->ToggleInfo();
     ShowInfo(0);
 }
 

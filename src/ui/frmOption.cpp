@@ -24,11 +24,11 @@ bool ticked(const QCheckBox* box)
 }
 } // namespace
 
-frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, bool& SoundOn, bool& BGMOn,
-                     bool& InfoOn, QWidget* parent)
+frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, const OptionFlags& flags,
+                     QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_sound(sound), m_music(music), m_SoundOn(SoundOn), m_BGMOn(BGMOn), m_InfoOn(InfoOn)
+      m_sound(sound), m_music(music), m_flags(flags)
 {
     // Fixed single border with a close box only: no minimise, maximise or
     // context-help buttons, not resizable.
@@ -75,23 +75,21 @@ frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, bool& SoundOn,
 
 void frmOption::Form_Load()
 {
-    chkSound->setChecked(m_SoundOn);
-    chkBGM->setChecked(m_BGMOn);
-    chkInfo->setChecked(m_InfoOn);
+    chkSound->setChecked(m_flags.SoundOn);
+    chkBGM->setChecked(m_flags.BGMOn);
+    chkInfo->setChecked(m_flags.InfoOn);
 }
 
 void frmOption::cmdOK_Click()
 {
-    m_SoundOn = ticked(chkSound);
-    m_BGMOn = ticked(chkBGM);
-    m_InfoOn = ticked(chkInfo);
+    m_flags = {ticked(chkSound), ticked(chkBGM), ticked(chkInfo)};
 
-    m_sound.SetSoundOn(m_SoundOn);
+    m_sound.SetSoundOn(m_flags.SoundOn);
     // Heard only when the sound effects are on after the change.
     m_sound.PlayAsync(kConfirmSound, 0, 1, 0);
     // The music itself changes at the next request for a track, when the
     // title menu comes back.
-    m_music.BGMOnOff(m_BGMOn);
+    m_music.BGMOnOff(m_flags.BGMOn);
 
     accept();
 }

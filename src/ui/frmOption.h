@@ -1,7 +1,9 @@
 // The options dialog "設定": three check boxes for the sound effects, the
-// background music and the information line, with OK and Cancel. It edits
-// the caller's three option flags directly and only on OK.
+// background music and the information line, with OK and Cancel. On OK it
+// switches the sound and the music and answers the flags chosen.
 #pragma once
+
+#include "game/basZorb.h"
 
 #include <QDialog>
 
@@ -18,10 +20,12 @@ class frmOption : public QDialog
 {
     Q_OBJECT
 public:
-    // The flags are read when the dialog is created and written on OK only;
-    // they must outlive the dialog.
-    frmOption(SoundEffects& sound, BackgroundMusic& music, bool& SoundOn, bool& BGMOn,
-              bool& InfoOn, QWidget* parent = nullptr);
+    // The boxes start as `flags` say.
+    frmOption(SoundEffects& sound, BackgroundMusic& music, const OptionFlags& flags,
+              QWidget* parent = nullptr);
+
+    // The flags applied by OK (the starting ones until then).
+    OptionFlags chosen() const { return m_flags; }
 
     // The controls, named as on the form.
     QCheckBox* chkSound = nullptr;
@@ -41,9 +45,7 @@ private:
     SoundEffects& m_sound;
     BackgroundMusic& m_music;
 
-    bool& m_SoundOn;
-    bool& m_BGMOn;
-    bool& m_InfoOn;
+    OptionFlags m_flags;
 };
 
 } // namespace zorbel

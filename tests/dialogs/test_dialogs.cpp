@@ -56,8 +56,7 @@ private slots:
         QFETCH(bool, applied);
         FakeSound sound;
         FakeMusic music;
-        bool soundOn = true, bgmOn = true, infoOn = false;
-        frmOption dlg(sound, music, soundOn, bgmOn, infoOn);
+        frmOption dlg(sound, music, {true, true, false});
         QCOMPARE(dlg.windowTitle(), QString("設定"));
         QVERIFY(dlg.chkSound->isChecked() && dlg.chkBGM->isChecked() && !dlg.chkInfo->isChecked());
         dlg.chkBGM->click();
@@ -73,7 +72,9 @@ private slots:
                 QTest::mouseClick(dlg.findChild<QPushButton*>(how), Qt::LeftButton);
         });
         QCOMPARE(dlg.exec(), applied ? int(QDialog::Accepted) : int(QDialog::Rejected));
-        QCOMPARE(QList<bool>({soundOn, bgmOn, infoOn}), QList<bool>({true, !applied, applied}));
+        const OptionFlags chosen = dlg.chosen();
+        QCOMPARE(QList<bool>({chosen.SoundOn, chosen.BGMOn, chosen.InfoOn}),
+                 QList<bool>({true, !applied, applied}));
         QCOMPARE(sound.played, applied ? QList<int>{4} : QList<int>{});
         QCOMPARE(music.switches, applied ? QList<bool>{false} : QList<bool>{});
     }

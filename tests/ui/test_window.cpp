@@ -10,6 +10,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -332,6 +334,22 @@ private slots:
         QTest::keyClick(g.cell(0), Qt::Key_F1);
         QCOMPARE(g.prompter.opened.size(), 2);
         QCOMPARE(g.cell(0)->text(), QString("7"));
+    }
+
+    // The options dialog's OK reaches the window and the file; Cancel changes nothing.
+    void options()
+    {
+        Game g;
+        for (const char* button : {"cmdCancel", "cmdOK"}) {
+            QTimer::singleShot(0, [button] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                dialog->findChild<QCheckBox*>("chkInfo")->click();
+                dialog->findChild<QPushButton*>(button)->click();
+            });
+            g.click("cmdOption");
+        }
+        QCOMPARE(g.text("lblInfo"), QString("Zorbel ver1.01  ―  乱数になりきるゲーム"));
+        QVERIFY(g.ini().contains("InfoOn=False"));
     }
 
     // Help: the page in the program folder, on the board last scored.
