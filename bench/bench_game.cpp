@@ -150,7 +150,7 @@ public:
     {
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     }
-    int ShellExe(const QString&, const QString&) override { return 33; }
+    bool ShellExe(const QString&, const QString&) override { return true; }
 };
 
 // The window and what it is handed, built as main() builds them (without
@@ -182,13 +182,14 @@ struct Game {
         music.WaitForLoad();
         QCoreApplication::processEvents();
     }
-    int stage() const { return static_cast<int>(flow->Stage()); }
+    int stage() const { return zorbel::StageNumber(flow->Stage()); }
 
     zorbel::Sound sound{kProgramDir};
     zorbel::clsBGMAPI music{kProgramDir};
     YesPrompter prompter;
     zorbel::INI settings;
-    frmMain w{{sound, music, prompter, settings, kProgramDir, false}};
+    zorbel::Random random;
+    frmMain w{{sound, music, prompter, settings, random, kProgramDir, false}};
     zorbel::RoundFlow* flow = w.findChild<zorbel::RoundFlow*>(QStringLiteral("flow"));
     zorbel::MessageBoard* banner = w.findChild<zorbel::MessageBoard*>();
     zorbel::TextFlash* flash = w.findChild<zorbel::TextFlash*>();
@@ -202,7 +203,7 @@ void start(Game& g, const Options& o)
     writeSettings(o.dir, o.music);
     g.w.Form_Load();
     g.w.show();
-    zorbel::Rnd::Seed(20240601);
+    g.random.Seed(20240601);
     g.settle();
 }
 
@@ -227,10 +228,10 @@ void playRound(Game& g, int round)
         g.settle();
         while (g.banner->isRunning())
             g.banner->timMB_Timer();
-        for (int i = 0; i < g.flow->Zorb.CellCount; ++i) {
+        for (int i = 0; i < g.flow->CellCount(); ++i) {
             if (!g.cells[i]->isEnabled() || g.cells[i]->isReadOnly())
                 continue;
-            g.cells[i]->setText(QString(QChar(u'0' + zorbel::Rnd::Digit())));
+            g.cells[i]->setText(QString(QChar(u'0' + g.random.Digit())));
             while (g.flash->isRunning())
                 g.flash->timTextFlash_Timer();
             if (i % 10 == 9)
@@ -376,7 +377,7 @@ int timers(const Options& o)
     int typed = 0;
     auto typeNext = [&g, &typed] {
         // Each pass over the board types other digits, so every cell changes.
-        const int n = g.flow->Zorb.CellCount;
+        const int n = g.flow->CellCount();
         g.cells[typed % n]->setText(QString(QChar(u'0' + (typed + typed / n) % 10)));
         ++typed;
     };
@@ -397,7 +398,7 @@ int timers(const Options& o)
     // The ending; it closes the window on its 181st tick, so it is measured
     // only up to there.
     const auto end = collect(
-        g.ending, "timEnd", std::min(o.ticks, 170), [&g] { g.ending->start(g.flow->Zorb.BGMOn); },
+        g.ending, "timEnd", std::min(o.ticks, 170), [&g] { g.ending->start(g.flow->Options().BGMOn); },
         [&g] { return g.ending->isRunning(); }, [] {});
 
     bench::printTicks("timers.timMB", mb);
@@ -424,7 +425,9 @@ int roundStart(const Options& o)
         const double ms = static_cast<double>(bench::monotonicNs() - t0) / 1e6;
         (music ? on : off).push_back(ms);
         g.settle();
-        g.flow->Zorb.BGMOn = musicFor(i + 1);
+        zorbel::OptionFlags options = g.flow->Options();
+        options.BGMOn = musicFor(i + 1);
+        g.flow->SetOptions(options);
         g.music.BGMOnOff(musicFor(i + 1));
         backToMenu(g);
     }

@@ -10,9 +10,9 @@ int main()
 {
     constexpr int kLines = 1000000;
     std::vector<std::int16_t> digits(static_cast<std::size_t>(kLines) * 100);
-    zorbel::Rnd::Seed(1);
+    zorbel::Random random(1);
     for (auto& d : digits)
-        d = static_cast<std::int16_t>(zorbel::Rnd::Digit());
+        d = static_cast<std::int16_t>(random.Digit());
     double total = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kLines; ++i)

@@ -3,6 +3,7 @@
 #include "audio/clsBGMAPI.h"
 #include "common/clsCommon.h"
 #include "effects/Look.h"
+#include "game/Random.h"
 #include "settings/INI.h"
 #include "ui/Prompter.h"
 #include "ui/SignalCloser.h"
@@ -41,9 +42,10 @@ int main(int argc, char** argv)
     zorbel::clsBGMAPI music(programDir);
     zorbel::DesktopPrompter prompter;
     zorbel::INI settings(programDir);
+    zorbel::Random random;
     int status = 0;
     {
-        zorbel::frmMain window({sound, music, prompter, settings, programDir});
+        zorbel::frmMain window({sound, music, prompter, settings, random, programDir});
         zorbel::SignalCloser closer(&window);
         window.Form_Load();
         // A signal during start-up has closed the window already.

@@ -2,6 +2,8 @@
 // (Sound, clsBGMAPI) to its windows; tests hand in recording fakes.
 #pragma once
 
+#include "game/Cues.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -9,17 +11,18 @@
 namespace zorbel
 {
 
-// Numbered sound effects, played on one channel without blocking.
+// The sound effects, played on one channel without blocking.
 class SoundEffects
 {
 public:
     virtual ~SoundEffects() = default;
-    // Registers the program's folder + FileName as the next number, from 1.
+    // Registers the program's folder + FileName as the next number, from 1
+    // (the cues' files go in kSoundCueFiles' order).
     virtual void Add(const QString& FileName) = 0;
     // Nothing is played while the switch is off.
     virtual void SetSoundOn(bool on) = 0;
-    virtual void PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t ASYNCFlg,
-                           std::int16_t NoStopFlg) = 0;
+    // Plays a cue once, cutting off the one playing.
+    virtual void play(SoundCue cue) = 0;
 };
 
 // Background music: one MIDI track at a time, looping or once-only.

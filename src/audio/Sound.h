@@ -34,7 +34,8 @@ public:
     // Never waits for the sound: ASYNCFlg is accepted but every sound plays
     // asynchronously. A number that was never registered is ignored.
     void PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t ASYNCFlg,
-                   std::int16_t NoStopFlg) override;
+                   std::int16_t NoStopFlg);
+    void play(SoundCue cue) override { PlayAsync(static_cast<std::int16_t>(cue), 0, 1, 0); }
     void StopSound();
     void RemoveAll();
 

@@ -9,8 +9,10 @@ class QLineEdit;
 namespace zorbel
 {
 
+class Random;
+
 // Writes one random digit into each of cells 0..count-1, in index order,
 // with each cell's signals blocked so the writes are not taken as typing.
-void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count);
+void FillWithRandomDigits(const QList<QLineEdit*>& cells, int count, Random& random);
 
 } // namespace zorbel

@@ -71,7 +71,8 @@ void MessageBoardBox::paintEvent(QPaintEvent*)
     }
 }
 
-MessageBoard::MessageBoard(MessageBoardBox* box, QObject* parent) : QObject(parent), box_(box)
+MessageBoard::MessageBoard(MessageBoardBox* box, Random& random, QObject* parent)
+    : QObject(parent), box_(box), random_(random)
 {
     timMB.setObjectName(QStringLiteral("timMB"));
     timMB.setInterval(40);
@@ -98,7 +99,7 @@ void MessageBoard::timMB_Timer()
     // Fresh digits on every tick, the last one included.
     std::string digits(kBannerDigits, '0');
     for (char& c : digits)
-        c = static_cast<char>('0' + Rnd::Digit());
+        c = static_cast<char>('0' + random_.Digit());
     const auto text = BannerText(MBTick, stage_, digits);
     if (!text) {
         stop();

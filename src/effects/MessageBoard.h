@@ -10,6 +10,8 @@
 namespace zorbel
 {
 
+class Random;
+
 // The box itself (txtMB): paints its lines in a fixed-pitch font sized in
 // pixels, centred, never wrapping, never taking the focus.
 class MessageBoardBox : public QWidget
@@ -39,7 +41,7 @@ class MessageBoard : public QObject
 {
     Q_OBJECT
 public:
-    MessageBoard(MessageBoardBox* box, QObject* parent = nullptr);
+    MessageBoard(MessageBoardBox* box, Random& random, QObject* parent = nullptr);
 
     void start(int stage); // the tick count back to 0, the timer on
     void stop();           // timer off, box hidden
@@ -50,6 +52,7 @@ public slots:
 
 private:
     MessageBoardBox* box_;
+    Random& random_;
     int stage_ = 0;
     int MBTick = 0;
     QTimer timMB{this}; // a child named "timMB", for tools that watch it

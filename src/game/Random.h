@@ -1,21 +1,31 @@
-// The game's one random generator. Every draw of the game (fixed cells,
-// the result flicker, the banner, the demonstration, the splash tagline)
-// comes from here, so a test can seed it and replay a whole game.
+// The game's random generator. Every draw of the game (fixed cells, the
+// result flicker, the banner, the demonstration, the splash tagline) comes
+// from the one generator the program hands its windows, so a test can seed
+// its own and replay a whole game.
 #pragma once
 
 #include <cstdint>
+#include <random>
 
-namespace zorbel::Rnd
+namespace zorbel
 {
 
-// Seeds the generator; the splash screen seeds it once from the clock.
-void Seed(std::uint64_t seed);
-void SeedFromClock();
+class Random
+{
+public:
+    explicit Random(std::uint64_t seed = 0x5eed5eedULL) : engine_(seed) {}
 
-// A uniform double in [0, 1); never 1.0.
-double Next();
+    void Seed(std::uint64_t seed) { engine_.seed(seed); }
+    // The splash seeds the game's generator once from the clock.
+    void SeedFromClock();
 
-// Int(Next() * 10): always 0..9.
-int Digit();
+    // A uniform double in [0, 1); never 1.0.
+    double Next();
+    // Int(Next() * 10): always 0..9.
+    int Digit();
 
-} // namespace zorbel::Rnd
+private:
+    std::mt19937_64 engine_;
+};
+
+} // namespace zorbel

@@ -22,22 +22,59 @@ Verdict VerdictFor(double score)
     return {};
 }
 
-int ResultTickLimit(std::int16_t level, std::int16_t stage)
+int ResultTickLimit(std::int16_t level, StageState stage)
 {
-    return (level == 5 && stage >= 1) ? 40 : 12;
+    return (level == 5 && (stage == StageState::Second || stage == StageState::Third)) ? 40 : 12;
 }
 
-std::int16_t TrackForRound(std::int16_t level, std::int16_t stage)
+std::int16_t TrackForRound(std::int16_t level, StageState stage)
 {
-    if (stage < 0)
+    if (!IsRealStage(stage))
         return 6; // practice
-    if (stage >= 2)
-        return 1; // THIRD stage
+    if (stage == StageState::Third)
+        return 1;
     if (level < 1 || level > 5)
         return 0;
     static constexpr std::int16_t kFirst[6] = {0, 4, 4, 3, 3, 5};
     static constexpr std::int16_t kSecond[6] = {0, 2, 2, 5, 5, 1};
-    return stage == 0 ? kFirst[level] : kSecond[level];
+    return stage == StageState::First ? kFirst[level] : kSecond[level];
+}
+
+bool IsRealStage(StageState stage)
+{
+    return StageNumber(stage) >= 0;
+}
+
+int StageNumber(StageState stage)
+{
+    switch (stage) {
+    case StageState::First:
+        return 0;
+    case StageState::Second:
+        return 1;
+    case StageState::Third:
+        return 2;
+    case StageState::LevelDone:
+    case StageState::Practice:
+        break;
+    }
+    return -1;
+}
+
+const char* StageCaption(StageState stage)
+{
+    switch (stage) {
+    case StageState::First:
+        return "FIRST stage";
+    case StageState::Second:
+        return "SECONDstage";
+    case StageState::Third:
+        return "THIRD stage";
+    case StageState::LevelDone:
+    case StageState::Practice:
+        break;
+    }
+    return "Practice mode";
 }
 
 void RecordBestScore(std::array<std::int16_t, 6>& maxScore, std::int16_t level, double score)
@@ -49,43 +86,45 @@ void RecordBestScore(std::array<std::int16_t, 6>& maxScore, std::int16_t level, 
         best = static_cast<std::int16_t>(std::nearbyint(score));
 }
 
-Judgement JudgeResult(const Progress& before, double score)
+Judgement JudgeResult(const Standing& before, double score)
 {
     Judgement j;
     j.after = before;
-    Progress& p = j.after;
-    RecordBestScore(p.MaxScore, p.Level, score);
+    Standing& s = j.after;
+    Progress& p = s.progress;
+    RecordBestScore(p.MaxScore, s.Level, score);
     j.verdict = VerdictFor(score);
 
     if (score >= kPassMark) {
-        j.passed = true;
-        j.sound = 1;
-        j.infos.push_back(4);
+        j.sound = SoundCue::Fanfare;
+        j.infos.push_back(Hint::WellDone);
         j.scoreRed = true;
-        p.Stage = static_cast<std::int16_t>(p.Stage + 1);
-        if (p.Stage < StageCount(p.Level)) {
+        const int next = StageNumber(s.Stage) + 1;
+        if (next < StageCount(s.Level)) {
+            s.Stage = next == 1 ? StageState::Second : StageState::Third;
             j.tryStep = TryStep::NextStage;
             return j;
         }
-        p.Level = static_cast<std::int16_t>(p.Level + 1);
-        if (p.LevelMax < p.Level)
-            p.LevelMax = p.Level;
+        s.Level = static_cast<std::int16_t>(s.Level + 1);
+        if (p.LevelMax < s.Level)
+            p.LevelMax = s.Level;
         j.disableRetire = true;
-        if (p.Level < 6) {
-            p.Stage = -2;
+        if (s.Level < 6) {
+            s.Stage = StageState::LevelDone;
             j.tryStep = TryStep::GoToLevel;
         } else {
+            s.Stage = StageState::LevelDone;
             p.ClearFlg = true;
             p.LevelMax = 5;
             j.tryStep = TryStep::GameCleared;
-            j.infos.push_back(8);
+            j.infos.push_back(Hint::YouAreGreat);
         }
         return j;
     }
 
-    j.sound = 2;
-    j.infos.push_back(3);
-    p.Stage = -1;
+    j.sound = SoundCue::Buzzer;
+    j.infos.push_back(Hint::PassMark);
+    s.Stage = StageState::Practice;
     j.tryStep = TryStep::Retry;
     return j;
 }

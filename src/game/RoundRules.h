@@ -3,6 +3,9 @@
 // long the result suspense lasts. Pure functions, tested without a window.
 #pragma once
 
+#include "game/Cues.h"
+#include "game/GameState.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -24,20 +27,22 @@ Verdict VerdictFor(double score);
 
 // Flicker ticks before the result shows: 40 in level 5's SECOND and THIRD
 // stages, 12 otherwise.
-int ResultTickLimit(std::int16_t level, std::int16_t stage);
+int ResultTickLimit(std::int16_t level, StageState stage);
 
 // Music track (1..8) that a round of this level and stage plays, looping;
 // 0 when no track is to be requested (a level outside 1..5).
-std::int16_t TrackForRound(std::int16_t level, std::int16_t stage);
+std::int16_t TrackForRound(std::int16_t level, StageState stage);
 
-// Progress of the real game as the result display sees it.
-struct Progress {
-    std::int16_t Level = 1;
-    std::int16_t Stage = 0;
-    std::int16_t LevelMax = 1;
-    std::array<std::int16_t, 6> MaxScore{};
-    bool ClearFlg = false;
-};
+// A real-game stage: FIRST, SECOND or THIRD.
+bool IsRealStage(StageState stage);
+
+// The place of a real-game stage in its level: 0, 1, 2 for FIRST, SECOND
+// and THIRD (the stage banner counts by it); -1 for any other state.
+int StageNumber(StageState stage);
+
+// lblStage's caption: "FIRST stage", "SECONDstage", "THIRD stage", and
+// "Practice mode" for every other state.
+const char* StageCaption(StageState stage);
 
 // What the Try button does after a real-game round.
 enum class TryStep {
@@ -47,19 +52,19 @@ enum class TryStep {
     GameCleared, // the last level was completed: the ending
 };
 
-// What the result display does after a real-game round (Stage >= 0).
+// What the result display does after a real-game round.
 struct Judgement {
-    Progress after;
-    bool passed = false;
-    int sound = 0;                    // 1 fanfare, 2 buzzer
-    std::vector<int> infos;           // hints to show, in order
-    TryStep tryStep = TryStep::Retry; // what Try does next (the UI words it)
-    bool disableRetire = false;       // a completed level leaves no round to retire from
-    bool scoreRed = false;            // the score turns red on a pass, black on a failure
+    Standing after;
+    SoundCue sound = SoundCue::Buzzer; // the fanfare on a pass
+    std::vector<Hint> infos;           // hints to show, in order
+    TryStep tryStep = TryStep::Retry;  // what Try does next (the UI words it)
+    bool disableRetire = false;        // a completed level leaves no round to retire from
+    bool scoreRed = false;             // the score turns red on a pass, black on a failure
     Verdict verdict;
 };
 
-Judgement JudgeResult(const Progress& before, double score);
+// Judges a real-game score (before.Stage FIRST, SECOND or THIRD).
+Judgement JudgeResult(const Standing& before, double score);
 
 // The best score of a level only ever grows; a score is rounded to a whole
 // number (halves to even) before it is stored. Levels outside 1..5 keep none.

@@ -15,24 +15,12 @@ namespace zorbel
 inline constexpr int kMaxCells = 100; // the board always has 100 cells
 inline constexpr double kPassMark = 80;
 
-// The player's three switches: sound effects, music, information line.
-struct OptionFlags {
-    bool SoundOn = true;
-    bool BGMOn = true;
-    bool InfoOn = true;
-};
-
-// The state shared by the whole program. Names follow the game's own
-// vocabulary; there are no accessors, the window reads and writes them.
+// The board as the scoring sees it. The progress and the switches are kept
+// apart, in GameState.h's shapes.
 struct basZorb {
     std::int16_t CellCount = 0;                   // cells in play for the current level
     std::array<std::int16_t, kMaxCells> Digits{}; // digits read from the board by 採点
-    bool SoundOn = true;
-    bool BGMOn = true;
-    bool InfoOn = true;
-    std::int16_t LevelMax = 1;              // highest unlocked level, 1..5
-    std::array<std::int16_t, 6> MaxScore{}; // best real-game score per level 1..5
-    std::string DecInfoText;                // score details of the last scoring (UTF-8)
+    std::string DecInfoText;                      // score details of the last scoring (UTF-8)
 
     // Scores the first CellCount entries of Digits and rebuilds DecInfoText.
     double CalcScore();

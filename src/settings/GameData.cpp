@@ -126,13 +126,13 @@ QList<INI::Entry> GameDataEntries(const GameData& data)
     QList<INI::Entry> entries;
     entries.reserve(kKeyCount);
     entries.append({QStringLiteral("Dummy"), QStringLiteral("Dummy"), kMarker});
-    entries.append({game, QStringLiteral("LevelMax"), FormatIniNumber(data.LevelMax)});
+    entries.append({game, QStringLiteral("LevelMax"), FormatIniNumber(data.progress.LevelMax)});
     for (int n = 1; n <= 5; ++n)
-        entries.append({game, scoreKey(n), FormatIniNumber(data.MaxScore[n])});
-    entries.append({game, QStringLiteral("ClearFlg"), FormatIniFlag(data.ClearFlg)});
-    entries.append({option, QStringLiteral("SoundOn"), FormatIniFlag(data.SoundOn)});
-    entries.append({option, QStringLiteral("BGMOn"), FormatIniFlag(data.BGMOn)});
-    entries.append({option, QStringLiteral("InfoOn"), FormatIniFlag(data.InfoOn)});
+        entries.append({game, scoreKey(n), FormatIniNumber(data.progress.MaxScore[n])});
+    entries.append({game, QStringLiteral("ClearFlg"), FormatIniFlag(data.progress.ClearFlg)});
+    entries.append({option, QStringLiteral("SoundOn"), FormatIniFlag(data.options.SoundOn)});
+    entries.append({option, QStringLiteral("BGMOn"), FormatIniFlag(data.options.BGMOn)});
+    entries.append({option, QStringLiteral("InfoOn"), FormatIniFlag(data.options.InfoOn)});
     return entries;
 }
 
@@ -146,13 +146,13 @@ GameData GameDataFromValues(const QStringList& values)
     // level, so values a hand-edited file may hold are brought into range:
     // LevelMax into 1..5, best scores into 0..100; numbers beyond 16 bits and
     // flags that are neither a word nor a number take the key's default.
-    d.LevelMax = std::clamp<std::int16_t>(ReadIniNumber(values[1]).value_or(1), 1, 5);
+    d.progress.LevelMax = std::clamp<std::int16_t>(ReadIniNumber(values[1]).value_or(1), 1, 5);
     for (int n = 1; n <= 5; ++n)
-        d.MaxScore[n] = std::clamp<std::int16_t>(ReadIniNumber(values[1 + n]).value_or(0), 0, 100);
-    d.ClearFlg = ReadIniFlag(values[7]).value_or(false);
-    d.SoundOn = ReadIniFlag(values[8]).value_or(true);
-    d.BGMOn = ReadIniFlag(values[9]).value_or(true);
-    d.InfoOn = ReadIniFlag(values[10]).value_or(true);
+        d.progress.MaxScore[n] = std::clamp<std::int16_t>(ReadIniNumber(values[1 + n]).value_or(0), 0, 100);
+    d.progress.ClearFlg = ReadIniFlag(values[7]).value_or(false);
+    d.options.SoundOn = ReadIniFlag(values[8]).value_or(true);
+    d.options.BGMOn = ReadIniFlag(values[9]).value_or(true);
+    d.options.InfoOn = ReadIniFlag(values[10]).value_or(true);
     return d;
 }
 
@@ -166,10 +166,10 @@ bool SaveGameData(INI& ini, const GameData& data)
 {
     const GameData onDisk = ReadGameData(ini);
     GameData merged = data;
-    merged.LevelMax = std::max(data.LevelMax, onDisk.LevelMax);
+    merged.progress.LevelMax = std::max(data.progress.LevelMax, onDisk.progress.LevelMax);
     for (int n = 1; n <= 5; ++n)
-        merged.MaxScore[n] = std::max(data.MaxScore[n], onDisk.MaxScore[n]);
-    merged.ClearFlg = data.ClearFlg || onDisk.ClearFlg;
+        merged.progress.MaxScore[n] = std::max(data.progress.MaxScore[n], onDisk.progress.MaxScore[n]);
+    merged.progress.ClearFlg = data.progress.ClearFlg || onDisk.progress.ClearFlg;
     return ini.PutIniAll(GameDataEntries(merged));
 }
 

@@ -1,6 +1,7 @@
 // Reading and saving the game's progress and options in zorbel.ini.
 #pragma once
 
+#include "game/GameState.h"
 #include "settings/INI.h"
 
 #include <QList>
@@ -13,17 +14,6 @@
 
 namespace zorbel
 {
-
-struct GameData {
-    std::int16_t LevelMax = 1;
-    std::array<std::int16_t, 6> MaxScore{}; // entries 1..5 are stored
-    bool ClearFlg = false;
-    bool SoundOn = true;
-    bool BGMOn = true;
-    bool InfoOn = true;
-
-    bool operator==(const GameData&) const = default;
-};
 
 // Reads the eleven keys; without the "OK" marker, returns the defaults.
 // Values out of range are clamped or replaced by the key's default.

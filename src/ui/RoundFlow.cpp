@@ -29,7 +29,7 @@ QString TryCaption(const Judgement& judgement)
     return QStringLiteral("Retry");
 }
 
-RoundFlow::RoundFlow(QObject* parent) : QObject(parent)
+RoundFlow::RoundFlow(Random& random, QObject* parent) : QObject(parent), random_(random)
 {
     timResult.setObjectName(QStringLiteral("timResult"));
     timResult.setInterval(50);
@@ -39,82 +39,108 @@ RoundFlow::RoundFlow(QObject* parent) : QObject(parent)
 
 void RoundFlow::Load(const GameData& saved)
 {
-    Zorb.LevelMax = saved.LevelMax;
-    for (std::size_t i = 1; i <= 5; ++i)
-        Zorb.MaxScore[i] = saved.MaxScore[i];
-    clearFlg_ = saved.ClearFlg;
-    Zorb.SoundOn = saved.SoundOn;
-    Zorb.BGMOn = saved.BGMOn;
-    Zorb.InfoOn = saved.InfoOn;
-    level_ = Zorb.LevelMax;
+    standing_.progress = saved.progress;
+    options_ = saved.options;
+    standing_.Level = saved.progress.LevelMax;
 }
 
-void RoundFlow::SetOptions(const OptionFlags& o)
+Buttons RoundFlow::buttons() const
 {
-    Zorb.SoundOn = o.SoundOn;
-    Zorb.BGMOn = o.BGMOn;
-    Zorb.InfoOn = o.InfoOn;
-}
-
-GameData RoundFlow::Saved() const
-{
-    GameData data;
-    data.LevelMax = Zorb.LevelMax;
-    data.MaxScore = Zorb.MaxScore;
-    data.ClearFlg = clearFlg_;
-    data.SoundOn = Zorb.SoundOn;
-    data.BGMOn = Zorb.BGMOn;
-    data.InfoOn = Zorb.InfoOn;
-    return data;
+    switch (phase_) {
+    case Phase::Menu:
+    case Phase::Ending:
+        return {};
+    case Phase::Typing:
+    case Phase::Counting:
+        return {offered_, false, true, practice_};
+    case Phase::Judged:
+        return {false, true, retireLeft_, practice_};
+    }
+    return {};
 }
 
 void RoundFlow::EnterMenu()
 {
-    stage_ = StageState::Practice;
     // A result still counting would judge the old board later on.
     StopCount();
+    standing_.Stage = StageState::Practice;
+    phase_ = Phase::Menu;
 }
 
 std::int16_t RoundFlow::NextLevel()
 {
-    const int levelMax = qBound<int>(1, Zorb.LevelMax, 5);
-    const int level = std::max<int>(level_, 0);
-    level_ = static_cast<std::int16_t>((level % levelMax) + 1);
-    return level_;
+    const int levelMax = qBound<int>(1, standing_.progress.LevelMax, 5);
+    const int level = std::max<int>(standing_.Level, 0);
+    standing_.Level = static_cast<std::int16_t>((level % levelMax) + 1);
+    return standing_.Level;
 }
 
 std::int16_t RoundFlow::KeepLevel()
 {
-    level_ = static_cast<std::int16_t>(level_ - 1);
+    standing_.Level = static_cast<std::int16_t>(standing_.Level - 1);
     return NextLevel();
+}
+
+void RoundFlow::ChoosePractice()
+{
+    practice_ = true;
+    standing_.Stage = StageState::Practice;
+}
+
+void RoundFlow::ChooseRealGame()
+{
+    practice_ = false;
+    standing_.Stage = StageState::First;
 }
 
 int RoundFlow::SetupCells()
 {
-    Zorb.CellCount = CellsForLevel(level_);
-    return Zorb.CellCount;
+    zorb_.CellCount = CellsForLevel(standing_.Level);
+    return zorb_.CellCount;
 }
 
 RoundPlan RoundFlow::StartRound()
 {
     StopCount();
+    phase_ = Phase::Typing;
+    offered_ = takenAway_ = false;
+    const StageState stage = standing_.Stage;
     RoundPlan plan;
-    plan.track = TrackForRound(level_, static_cast<std::int16_t>(stage_));
+    plan.track = TrackForRound(standing_.Level, stage);
     plan.banner = RealGame();
     SetupCells();
-    if (stage_ == StageState::Second) {
-        plan.fixedCells = FixedCellCount(Zorb.CellCount);
-        plan.fixedDigit = QChar(u'0' + Rnd::Digit());
+    if (stage == StageState::Second) {
+        plan.fixedCells = FixedCellCount(zorb_.CellCount);
+        plan.fixedDigit = QChar(u'0' + random_.Digit());
     }
-    plan.takesCells = stage_ == StageState::Third;
-    plan.hint = stage_ == StageState::Second ? 6 : 2;
+    plan.takesCells = stage == StageState::Third;
+    plan.hint = stage == StageState::Second ? Hint::SecondStage : Hint::FillTheBoard;
     return plan;
+}
+
+bool RoundFlow::CellChanged(int index, bool holdsDigit, bool boardFull)
+{
+    if (!holdsDigit) {
+        if (RealGame() && index < zorb_.CellCount) {
+            takenAway_ = takenAway_ || offered_;
+            offered_ = false;
+        }
+        return false;
+    }
+    // Once judged, the board waits for Try: a digit typed now offers nothing.
+    if ((index == zorb_.CellCount - 1 || takenAway_) && boardFull && phase_ != Phase::Judged) {
+        takenAway_ = false;
+        offered_ = true;
+        return true;
+    }
+    return false;
 }
 
 void RoundFlow::BeginResult(const std::array<std::int16_t, kMaxCells>& digits)
 {
-    Zorb.Digits = digits;
+    zorb_.Digits = digits;
     ResultTick = 0;
+    phase_ = Phase::Counting;
     timResult.start();
 }
 
@@ -129,55 +155,52 @@ void RoundFlow::StopCount()
 void RoundFlow::timResult_Timer()
 {
     ResultTick += 1;
-    if (ResultTick <= ResultTickLimit(level_, static_cast<std::int16_t>(stage_))) {
-        emit countText(ThreeDigits(static_cast<int>(Rnd::Next() * 100)));
+    if (ResultTick <= ResultTickLimit(standing_.Level, standing_.Stage)) {
+        emit countText(ThreeDigits(static_cast<int>(random_.Next() * 100)));
         return;
     }
     timResult.stop();
 
     RoundResult result;
-    result.score = Zorb.CalcScore();
+    result.score = zorb_.CalcScore();
     result.scoreText = ThreeDigits(result.score);
-    result.details = QString::fromStdString(Zorb.DecInfoText)
+    result.details = QString::fromStdString(zorb_.DecInfoText)
                          .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (!RealGame()) {
-        emit resultReady(result); // practice: the score and its details, nothing else
+        phase_ = Phase::Typing; // practice: the score and its details, nothing else
+        emit resultReady(result);
         return;
     }
 
-    Progress before;
-    before.Level = level_;
-    before.Stage = static_cast<std::int16_t>(stage_);
-    before.LevelMax = Zorb.LevelMax;
-    before.MaxScore = Zorb.MaxScore;
-    before.ClearFlg = clearFlg_;
+    const Progress before = standing_.progress;
     result.judged = true;
-    result.judgement = JudgeResult(before, result.score);
-    const Progress& after = result.judgement.after;
-    const bool progressed = after.LevelMax != before.LevelMax ||
-                            after.MaxScore != before.MaxScore || after.ClearFlg != before.ClearFlg;
-    Zorb.MaxScore = after.MaxScore;
-    stage_ = static_cast<StageState>(after.Stage);
-    level_ = after.Level;
-    Zorb.LevelMax = after.LevelMax;
-    clearFlg_ = after.ClearFlg;
+    result.judgement = JudgeResult(standing_, result.score);
+    standing_ = result.judgement.after;
+    phase_ = Phase::Judged;
+    offered_ = takenAway_ = false;
+    retireLeft_ = !result.judgement.disableRetire;
     emit resultReady(result);
-    if (progressed)
+    if (standing_.progress != before)
         emit progressChanged();
 }
 
-RoundFlow::TryAction RoundFlow::Try() const
+RoundFlow::TryAction RoundFlow::Try()
 {
-    if (GameCleared())
+    if (GameCleared()) {
+        phase_ = Phase::Ending;
         return TryAction::Ending;
-    switch (stage_) {
+    }
+    switch (standing_.Stage) {
     case StageState::LevelDone:
         return TryAction::Menu;
     case StageState::Practice:
         return TryAction::RealGame;
-    default:
-        return TryAction::NextRound;
+    case StageState::First:
+    case StageState::Second:
+    case StageState::Third:
+        break;
     }
+    return TryAction::NextRound;
 }
 
 } // namespace zorbel

@@ -14,8 +14,6 @@ namespace
 // Client area 3420 x 1725 twips.
 constexpr int kClientWidthTw = 3420;
 constexpr int kClientHeightTw = 1725;
-// The confirmation sound, pi2.wav.
-constexpr std::int16_t kConfirmSound = 4;
 
 bool ticked(const QCheckBox* box)
 {
@@ -28,7 +26,7 @@ frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, const OptionFl
                      QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_sound(sound), m_music(music), m_flags(flags)
+      sound_(sound), music_(music), flags_(flags)
 {
     // Fixed single border with a close box only: no minimise, maximise or
     // context-help buttons, not resizable.
@@ -75,21 +73,21 @@ frmOption::frmOption(SoundEffects& sound, BackgroundMusic& music, const OptionFl
 
 void frmOption::Form_Load()
 {
-    chkSound->setChecked(m_flags.SoundOn);
-    chkBGM->setChecked(m_flags.BGMOn);
-    chkInfo->setChecked(m_flags.InfoOn);
+    chkSound->setChecked(flags_.SoundOn);
+    chkBGM->setChecked(flags_.BGMOn);
+    chkInfo->setChecked(flags_.InfoOn);
 }
 
 void frmOption::cmdOK_Click()
 {
-    m_flags = {ticked(chkSound), ticked(chkBGM), ticked(chkInfo)};
+    flags_ = {ticked(chkSound), ticked(chkBGM), ticked(chkInfo)};
 
-    m_sound.SetSoundOn(m_flags.SoundOn);
+    sound_.SetSoundOn(flags_.SoundOn);
     // Heard only when the sound effects are on after the change.
-    m_sound.PlayAsync(kConfirmSound, 0, 1, 0);
+    sound_.play(SoundCue::Beep);
     // The music itself changes at the next request for a track, when the
     // title menu comes back.
-    m_music.BGMOnOff(m_flags.BGMOn);
+    music_.BGMOnOff(flags_.BGMOn);
 
     accept();
 }

@@ -3,7 +3,7 @@
 // switches the sound and the music and answers the flags chosen.
 #pragma once
 
-#include "game/basZorb.h"
+#include "game/GameState.h"
 
 #include <QDialog>
 
@@ -25,7 +25,7 @@ public:
               QWidget* parent = nullptr);
 
     // The flags applied by OK (the starting ones until then).
-    OptionFlags chosen() const { return m_flags; }
+    OptionFlags chosen() const { return flags_; }
 
     // The controls, named as on the form.
     QCheckBox* chkSound = nullptr;
@@ -42,10 +42,10 @@ public:
 private:
     void Form_Load();
 
-    SoundEffects& m_sound;
-    BackgroundMusic& m_music;
+    SoundEffects& sound_;
+    BackgroundMusic& music_;
 
-    OptionFlags m_flags;
+    OptionFlags flags_;
 };
 
 } // namespace zorbel

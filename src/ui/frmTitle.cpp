@@ -16,8 +16,8 @@ namespace zorbel
 
 namespace
 {
-int s_displayMs = 1200;
-bool s_seedFromClock = true;
+// How long the splash stays up.
+constexpr int kDisplayMs = 1200;
 
 // Client area 3510 x 2310 twips.
 constexpr int kClientWidthTw = 3510;
@@ -57,20 +57,8 @@ QString MottoText()
     return QStringLiteral("乱数の星になれ!!");
 }
 
-void frmTitle::setDisplayMilliseconds(int ms)
-{
-    s_displayMs = ms;
-}
-int frmTitle::displayMilliseconds()
-{
-    return s_displayMs;
-}
-void frmTitle::setSeedFromClock(bool on)
-{
-    s_seedFromClock = on;
-}
-
-frmTitle::frmTitle(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+frmTitle::frmTitle(Random& random, QWidget* parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), random_(random)
 {
     // No title bar, no close box, no taskbar entry: the splash-screen window
     // type gives all three on the desktops we know.
@@ -102,7 +90,7 @@ frmTitle::frmTitle(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::Fra
 
     timUnload = new QTimer(this);
     timUnload->setObjectName(QStringLiteral("timUnload"));
-    timUnload->setInterval(s_displayMs);
+    timUnload->setInterval(kDisplayMs);
     connect(timUnload, &QTimer::timeout, this, &frmTitle::timUnload_Timer);
 
     // Centred on the screen (the parent's screen when there is one).
@@ -119,13 +107,11 @@ frmTitle::frmTitle(QWidget* parent) : QDialog(parent, Qt::SplashScreen | Qt::Fra
 void frmTitle::Form_Load()
 {
     // The program's only seeding; every later draw continues this sequence.
-    if (s_seedFromClock)
-        Rnd::SeedFromClock();
-
-    m_k = TaglineIndex(Rnd::Next());
-    lblStatic[0]->setText(TaglineText(m_k));
+    random_.SeedFromClock();
+    k_ = TaglineIndex(random_.Next());
+    lblStatic[0]->setText(TaglineText(k_));
     lblStatic[0]->adjustSize();
-    lblStatic[1]->setVisible(MottoShown(m_k));
+    lblStatic[1]->setVisible(MottoShown(k_));
 }
 
 void frmTitle::showEvent(QShowEvent* e)
@@ -134,14 +120,14 @@ void frmTitle::showEvent(QShowEvent* e)
     // The interval runs from the moment the splash appears, so a splash that
     // is created and shown a little later still stays up for its full time
     // and can never be closed before its modal loop has started.
-    if (!m_unloading && !timUnload->isActive())
+    if (!unloading_ && !timUnload->isActive())
         timUnload->start();
 }
 
 void frmTitle::timUnload_Timer()
 {
     timUnload->stop();
-    m_unloading = true;
+    unloading_ = true;
     done(QDialog::Accepted);
 }
 
@@ -149,7 +135,7 @@ void frmTitle::closeEvent(QCloseEvent* e)
 {
     // The window manager's close (Alt+F4 and the like) must not end the
     // splash early.
-    if (m_unloading)
+    if (unloading_)
         e->accept();
     else
         e->ignore();
@@ -163,7 +149,7 @@ void frmTitle::keyPressEvent(QKeyEvent* e)
 
 void frmTitle::reject()
 {
-    if (m_unloading)
+    if (unloading_)
         QDialog::reject();
 }
 

@@ -15,6 +15,8 @@ class QTimer;
 namespace zorbel
 {
 
+class Random;
+
 // Which tagline a uniform draw r in [0, 1) picks: Int(r * 5), so 0 to 4.
 // Draws 0 and 1 both give the first tagline.
 int TaglineIndex(double r);
@@ -31,18 +33,11 @@ class frmTitle : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmTitle(QWidget* parent = nullptr);
-
-    // How long the splash stays up, in milliseconds (1200 unless a test
-    // shortens it). Read when a splash is created.
-    static void setDisplayMilliseconds(int ms);
-    static int displayMilliseconds();
-    // Whether loading the splash seeds the generator from the clock (true
-    // unless a test has seeded the generator itself).
-    static void setSeedFromClock(bool on);
+    // Loading the splash seeds random from the clock and draws the tagline.
+    explicit frmTitle(Random& random, QWidget* parent = nullptr);
 
     // The draw k (0 to 4) this splash was loaded with.
-    int taglineIndex() const { return m_k; }
+    int taglineIndex() const { return k_; }
 
     // The controls, named as on the form.
     QFrame* Picture1 = nullptr;
@@ -64,8 +59,9 @@ public slots:
 private:
     void Form_Load();
 
-    int m_k = 0;
-    bool m_unloading = false;
+    Random& random_;
+    int k_ = 0;
+    bool unloading_ = false;
 };
 
 } // namespace zorbel

@@ -12,50 +12,56 @@ class TestScore : public QObject
     Q_OBJECT
 private slots:
     // Boards worked out by hand; 'x' stands for a bad entry (42), counted as 0.
+    // The details: raw score, the deduction for each digit's count, for the
+    // mean, and for each step size 0-9.
     void boards_data()
     {
         QTest::addColumn<int>("cells");
         QTest::addColumn<QString>("digits");
         QTest::addColumn<double>("score");
-        QTest::addColumn<QString>("details"); // raw | A0..A9 | B | D0..D9
-        QTest::newRow("example 1") << 30 << "314159265358979323846264338327" << 88.0
-                                   << "112 | 3 1 1 4 0 0 0 1 0 0 | 5 | 1 0 2 1 2 1 1 0 1 0";
-        QTest::newRow("example 2") << 30 << "012345678901234567890123456789" << 71.0
-                                   << "112 | 0 0 0 0 0 0 0 0 0 0 | 0 | 2 21 4 4 3 2 2 1 1 1";
-        QTest::newRow("example 3") << 30 << QString(30, '0') << 0.0
-                                   << "112 | 27 3 3 3 3 3 3 3 3 3 | 112 | 26 5 4 4 3 2 2 1 1 0";
-        QTest::newRow("3 cells, raw 101.2")
-            << 3 << "158" << 97.2 << "101.2 | 0 0 0 0 0 0 0 0 0 0 | 4 | 0 0 0 0 0 0 0 0 0 0";
-        // 14 / (14 / 25) is 25 in exact arithmetic but just below it in doubles.
-        QTest::newRow("14 cells, B rounds down")
-            << 14 << "99999999500000" << 50.6
-            << "105.6 | 3 1 1 1 1 0 1 1 1 6 | 24 | 9 2 2 1 0 0 1 0 0 0";
-        QTest::newRow("level 4")
-            << 80
-            << "12345678909876543210135792468024681357975318642086420135792468097531864213579246"
-            << 45.0 << "132 | 2 0 1 0 1 0 1 0 0 1 | 0 | 7 5 34 11 9 7 6 1 0 1";
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("counts");
+        QTest::addColumn<QString>("mean");
+        QTest::addColumn<QString>("steps");
         const QString perfect = "71406947422787582698013411056167011391247229262193081614099169"
                                 "20615977550242984889341834482357622051";
+        // clang-format off
+        QTest::newRow("example 1") << 30 << "314159265358979323846264338327" << 88.0
+            << "112" << "3 1 1 4 0 0 0 1 0 0" << "5" << "1 0 2 1 2 1 1 0 1 0";
+        QTest::newRow("example 2") << 30 << "012345678901234567890123456789" << 71.0
+            << "112" << "0 0 0 0 0 0 0 0 0 0" << "0" << "2 21 4 4 3 2 2 1 1 1";
+        QTest::newRow("example 3") << 30 << QString(30, '0') << 0.0
+            << "112" << "27 3 3 3 3 3 3 3 3 3" << "112" << "26 5 4 4 3 2 2 1 1 0";
+        QTest::newRow("3 cells, raw 101.2") << 3 << "158" << 97.2
+            << "101.2" << "0 0 0 0 0 0 0 0 0 0" << "4" << "0 0 0 0 0 0 0 0 0 0";
+        // 14 / (14 / 25) is 25 in exact arithmetic but just below it in doubles.
+        QTest::newRow("14 cells, B rounds down") << 14 << "99999999500000" << 50.6
+            << "105.6" << "3 1 1 1 1 0 1 1 1 6" << "24" << "9 2 2 1 0 0 1 0 0 0";
+        QTest::newRow("level 4") << 80
+            << "12345678909876543210135792468024681357975318642086420135792468097531864213579246"
+            << 45.0 << "132" << "2 0 1 0 1 0 1 0 0 1" << "0" << "7 5 34 11 9 7 6 1 0 1";
         // Raw 140 less 34 points of deductions: the clamp makes it exactly 100.
-        QTest::newRow("level 5, clamped")
-            << 100 << perfect << 100.0 << "140 | 1 5 4 4 1 3 1 1 1 1 | 5 | 0 0 1 1 0 3 0 1 1 0";
-        QTest::newRow("level 5, all nines")
-            << 100 << QString(100, '9') << 0.0
-            << "140 | 10 10 10 10 10 10 10 10 10 90 | 112 | 89 17 15 13 11 9 7 5 3 1";
+        QTest::newRow("level 5, clamped") << 100 << perfect << 100.0
+            << "140" << "1 5 4 4 1 3 1 1 1 1" << "5" << "0 0 1 1 0 3 0 1 1 0";
+        QTest::newRow("level 5, all nines") << 100 << QString(100, '9') << 0.0
+            << "140" << "10 10 10 10 10 10 10 10 10 90" << "112" << "89 17 15 13 11 9 7 5 3 1";
         // State the round flow never produces is guarded, not indexed blindly.
-        QTest::newRow("no cells, bad digit")
-            << 0 << "x" << 0.0 << "100.4 | 0 0 0 0 0 0 0 0 0 0 | 112 | 0 0 0 0 0 0 0 0 0 0";
-        QTest::newRow("1000 cells")
-            << 1000 << perfect << 100.0 << "140 | 1 5 4 4 1 3 1 1 1 1 | 5 | 0 0 1 1 0 3 0 1 1 0";
+        QTest::newRow("no cells, bad digit") << 0 << "x" << 0.0
+            << "100.4" << "0 0 0 0 0 0 0 0 0 0" << "112" << "0 0 0 0 0 0 0 0 0 0";
+        QTest::newRow("1000 cells") << 1000 << perfect << 100.0
+            << "140" << "1 5 4 4 1 3 1 1 1 1" << "5" << "0 0 1 1 0 3 0 1 1 0";
+        // clang-format on
     }
     void boards()
     {
         QFETCH(int, cells);
         QFETCH(QString, digits);
-        QFETCH(QString, details);
-        const QStringList n = details.split(" | ");
-        const QString text = "*素点 " + n[0] + "\r\n各数字の出現回数減点 =  " + n[1] +
-                             "\r\n平均差減点= " + n[2] + "\r\n差 0～9 の出現回数減点 =  " + n[3];
+        QFETCH(QString, raw);
+        QFETCH(QString, counts);
+        QFETCH(QString, mean);
+        QFETCH(QString, steps);
+        const QString text = "*素点 " + raw + "\r\n各数字の出現回数減点 =  " + counts +
+                             "\r\n平均差減点= " + mean + "\r\n差 0～9 の出現回数減点 =  " + steps;
         basZorb g;
         g.Digits.fill(9); // a larger board left before: only the first cells count
         for (int i = 0; i < digits.size(); ++i)
@@ -70,20 +76,22 @@ private slots:
     void levelTable_data()
     {
         QTest::addColumn<int>("level");
-        QTest::addColumn<QList<int>>("table"); // cells, stages, fixed cells of a SECOND stage
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<int>("stages");
+        QTest::addColumn<int>("fixed"); // cells fixed in a SECOND stage
         static constexpr int rows[][4] = {{-1, 0, 2, 0},  {0, 3, 2, 0},  {1, 30, 2, 2},
                                           {2, 40, 2, 2},  {3, 60, 2, 4}, {4, 80, 2, 5},
                                           {5, 100, 3, 6}, {6, 0, 2, 0}};
         for (const auto& r : rows)
-            QTest::addRow("%d", r[0]) << r[0] << QList{r[1], r[2], r[3]};
+            QTest::addRow("%d", r[0]) << r[0] << r[1] << r[2] << r[3];
     }
     void levelTable()
     {
         QFETCH(int, level);
         const int cells = CellsForLevel(std::int16_t(level));
-        QTEST((QList{cells, int(StageCount(std::int16_t(level))),
-                     int(FixedCellCount(std::int16_t(cells)))}),
-              "table");
+        QTEST(cells, "cells");
+        QTEST(int(StageCount(std::int16_t(level))), "stages");
+        QTEST(int(FixedCellCount(std::int16_t(cells))), "fixed");
     }
 
     // zorbel-score writes numbers its own fast way; printf is the reference.
@@ -107,10 +115,10 @@ private slots:
     // seed replays.
     void randomDigits()
     {
-        Rnd::Seed(7);
+        Random random(7);
         QString digits;
         for (int i = 0; i < 30; ++i)
-            digits += QString::number(Rnd::Digit());
+            digits += QString::number(random.Digit());
         QCOMPARE(digits, QString("791810892775338399826200113366"));
     }
 
@@ -136,65 +144,102 @@ private slots:
         QTEST(int(VerdictFor(score).colour), "colour");
     }
 
-    // Track and flicker ticks of a round by level and stage (-1 practice).
+    // Track, flicker ticks and lblStage's caption by level and stage.
     void round_data()
     {
         QTest::addColumn<int>("level");
-        QTest::addColumn<int>("stage");
+        QTest::addColumn<StageState>("stage");
         QTest::addColumn<int>("track");
         QTest::addColumn<int>("ticks");
-        static constexpr int rows[][4] = {
-            {1, -1, 6, 12}, {1, 0, 4, 12},  {1, 1, 2, 12},  {2, -1, 6, 12}, {2, 0, 4, 12},
-            {2, 1, 2, 12},  {3, -1, 6, 12}, {3, 0, 3, 12},  {3, 1, 5, 12},  {4, -1, 6, 12},
-            {4, 0, 3, 12},  {4, 1, 5, 12},  {5, -1, 6, 12}, {5, 0, 5, 12},  {5, 1, 1, 40},
-            {5, 2, 1, 40},  {0, 0, 0, 12},  {6, 1, 0, 12}};
-        for (const auto& r : rows)
-            QTest::addRow("L%d stage %d", r[0], r[1]) << r[0] << r[1] << r[2] << r[3];
+        QTest::addColumn<QString>("caption");
+        using enum StageState;
+        const QString practice = "Practice mode";
+        // clang-format off
+        QTest::newRow("L1 practice") << 1 << Practice << 6 << 12 << practice;
+        QTest::newRow("L1 FIRST") << 1 << First << 4 << 12 << "FIRST stage";
+        QTest::newRow("L1 SECOND") << 1 << Second << 2 << 12 << "SECONDstage";
+        QTest::newRow("L2 FIRST") << 2 << First << 4 << 12 << "FIRST stage";
+        QTest::newRow("L2 SECOND") << 2 << Second << 2 << 12 << "SECONDstage";
+        QTest::newRow("L3 FIRST") << 3 << First << 3 << 12 << "FIRST stage";
+        QTest::newRow("L3 SECOND") << 3 << Second << 5 << 12 << "SECONDstage";
+        QTest::newRow("L4 FIRST") << 4 << First << 3 << 12 << "FIRST stage";
+        QTest::newRow("L4 SECOND") << 4 << Second << 5 << 12 << "SECONDstage";
+        QTest::newRow("L5 practice") << 5 << Practice << 6 << 12 << practice;
+        QTest::newRow("L5 FIRST") << 5 << First << 5 << 12 << "FIRST stage";
+        QTest::newRow("L5 SECOND") << 5 << Second << 1 << 40 << "SECONDstage";
+        QTest::newRow("L5 THIRD") << 5 << Third << 1 << 40 << "THIRD stage";
+        QTest::newRow("L5 done") << 5 << LevelDone << 6 << 12 << practice;
+        QTest::newRow("L0 FIRST") << 0 << First << 0 << 12 << "FIRST stage";
+        QTest::newRow("L6 SECOND") << 6 << Second << 0 << 12 << "SECONDstage";
+        // clang-format on
     }
     void round()
     {
         QFETCH(int, level);
-        QFETCH(int, stage);
-        QTEST(int(TrackForRound(std::int16_t(level), std::int16_t(stage))), "track");
-        QTEST(ResultTickLimit(std::int16_t(level), std::int16_t(stage)), "ticks");
+        QFETCH(StageState, stage);
+        QTEST(int(TrackForRound(std::int16_t(level), stage)), "track");
+        QTEST(ResultTickLimit(std::int16_t(level), stage), "ticks");
+        QTEST(QString(StageCaption(stage)), "caption");
     }
 
-    // Level, Stage, LevelMax before and after a round, and the level's best (was 85).
+    // A real-game score judged: where the player stands after it (the
+    // level's best was 85), what Try does and what the round shows.
     void judge_data()
     {
-        QTest::addColumn<QList<int>>("before");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<StageState>("stage");
+        QTest::addColumn<int>("levelMax");
         QTest::addColumn<double>("score");
-        QTest::addColumn<QList<int>>("after");
+        QTest::addColumn<int>("levelAfter");
+        QTest::addColumn<StageState>("stageAfter");
+        QTest::addColumn<int>("levelMaxAfter");
+        QTest::addColumn<int>("best");
         QTest::addColumn<TryStep>("next");
-        using L = QList<int>;
+        QTest::addColumn<SoundCue>("sound");
+        QTest::addColumn<QList<Hint>>("hints");
+        QTest::addColumn<bool>("retireGone");
+        QTest::addColumn<bool>("cleared");
+        using enum StageState;
         using enum TryStep;
+        using enum SoundCue;
+        const QList<Hint> passed{Hint::WellDone}, failed{Hint::PassMark};
         // clang-format off
-        QTest::newRow("L1 FIRST 80 passes") << L{1, 0, 1} << 80.0 << L{1, 1, 1, 85} << NextStage;
-        QTest::newRow("L1 FIRST 79 fails") << L{1, 0, 1} << 79.0 << L{1, -1, 1, 85} << Retry;
-        QTest::newRow("L1 SECOND") << L{1, 1, 1} << 90.0 << L{2, -2, 2, 90} << GoToLevel;
-        QTest::newRow("L2 SECOND max 4") << L{2, 1, 4} << 90.0 << L{3, -2, 4, 90} << GoToLevel;
-        QTest::newRow("L5 SECOND") << L{5, 1, 5} << 95.0 << L{5, 2, 5, 95} << NextStage;
-        QTest::newRow("L5 THIRD") << L{5, 2, 5} << 100.0 << L{6, 3, 5, 100} << GameCleared;
-        QTest::newRow("L5 THIRD fails") << L{5, 2, 5} << 60.0 << L{5, -1, 5, 85} << Retry;
+        QTest::newRow("L1 FIRST 80 passes") << 1 << First << 1 << 80.0
+            << 1 << Second << 1 << 85 << NextStage << Fanfare << passed << false << false;
+        QTest::newRow("L1 FIRST 79 fails") << 1 << First << 1 << 79.0
+            << 1 << Practice << 1 << 85 << Retry << Buzzer << failed << false << false;
+        QTest::newRow("L1 SECOND") << 1 << Second << 1 << 90.0
+            << 2 << LevelDone << 2 << 90 << GoToLevel << Fanfare << passed << true << false;
+        QTest::newRow("L2 SECOND max 4") << 2 << Second << 4 << 90.0
+            << 3 << LevelDone << 4 << 90 << GoToLevel << Fanfare << passed << true << false;
+        QTest::newRow("L5 SECOND") << 5 << Second << 5 << 95.0
+            << 5 << Third << 5 << 95 << NextStage << Fanfare << passed << false << false;
+        QTest::newRow("L5 THIRD") << 5 << Third << 5 << 100.0
+            << 6 << LevelDone << 5 << 100 << GameCleared << Fanfare
+            << QList{Hint::WellDone, Hint::YouAreGreat} << true << true;
+        QTest::newRow("L5 THIRD fails") << 5 << Third << 5 << 60.0
+            << 5 << Practice << 5 << 85 << Retry << Buzzer << failed << false << false;
         // clang-format on
     }
     void judge()
     {
-        QFETCH(QList<int>, before);
+        QFETCH(int, level);
+        QFETCH(StageState, stage);
+        QFETCH(int, levelMax);
         QFETCH(double, score);
-        QFETCH(QList<int>, after);
-        Progress p{std::int16_t(before[0]), std::int16_t(before[1]), std::int16_t(before[2])};
-        p.MaxScore.fill(85);
-        const Judgement j = JudgeResult(p, score);
-        const int best = j.after.MaxScore[std::size_t(p.Level)];
-        QCOMPARE((QList<int>{j.after.Level, j.after.Stage, j.after.LevelMax, best}), after);
+        Standing before{std::int16_t(level), stage, {std::int16_t(levelMax), {}, false}};
+        before.progress.MaxScore.fill(85);
+        const Judgement j = JudgeResult(before, score);
+        QTEST(int(j.after.Level), "levelAfter");
+        QTEST(j.after.Stage, "stageAfter");
+        QTEST(int(j.after.progress.LevelMax), "levelMaxAfter");
+        QTEST(int(j.after.progress.MaxScore[std::size_t(level)]), "best");
         QTEST(j.tryStep, "next");
-        const bool pass = after[1] != -1; // a pass plays the fanfare, a failure the buzzer
-        QCOMPARE((QList{j.passed, j.scoreRed, j.sound == 1}), QList<bool>(3, pass));
-        QCOMPARE(j.after.ClearFlg, after[1] == 3);
-        const QList<int> hints = pass ? (after[1] == 3 ? QList{4, 8} : QList{4}) : QList{3};
-        QCOMPARE(QList<int>(j.infos.begin(), j.infos.end()), hints);
-        QCOMPARE(j.disableRetire, after[1] == -2 || j.after.ClearFlg); // no round to retire from
+        QTEST(j.sound, "sound");
+        QTEST(QList<Hint>(j.infos.begin(), j.infos.end()), "hints");
+        QTEST(j.disableRetire, "retireGone");
+        QTEST(j.after.progress.ClearFlg, "cleared");
+        QCOMPARE(j.scoreRed, j.sound == SoundCue::Fanfare); // a pass turns the score red
     }
 };
 

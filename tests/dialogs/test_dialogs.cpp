@@ -82,7 +82,8 @@ private slots:
     // Keys, the close box and rejection leave the splash up; its timer ends it.
     void splash()
     {
-        frmTitle splash;
+        Random random;
+        frmTitle splash(random);
         bool stillUp = false;
         QTimer::singleShot(0, &splash, [&] {
             QTest::keyClick(&splash, Qt::Key_Escape);

@@ -171,7 +171,7 @@ private slots:
         QTest::newRow("case, own lines, Shift-JIS, bad UTF-8, CR LF")
             << B("; \x83\x81\xC3\x28\r\n[gamedata]\r\nlevelmax=4\r\nCheat=1\r\n[DUMMY]\r\n"
                  "dummy=OK\r\n")
-            << GameData{4} << GameData{}
+            << GameData{{4, {}, false}, {}} << GameData{}
             << B("; \x83\x81\xC3\x28\r\n[gamedata]\r\nLevelMax= 4\r\nCheat=1\r\nMaxScore1= 0\r\n"
                  "MaxScore2= 0\r\nMaxScore3= 0\r\nMaxScore4= 0\r\nMaxScore5= 0\r\n"
                  "ClearFlg=False\r\n[DUMMY]\r\nDummy=OK\r\n[Option]\r\nSoundOn=True\r\n"
@@ -186,7 +186,7 @@ private slots:
             << doneText.mid(17) << GameData{} << some << someText.mid(17) + someText.left(17);
         QTest::newRow("16 MiB less 64 bytes")
             << B("[Dummy]\nDummy=OK\n[GameData]\nLevelMax= 3\n;").leftJustified(16777152, '\0')
-            << GameData{3} << done << doneText;
+            << GameData{{3, {}, false}, {}} << done << doneText;
         QTest::newRow("16 MiB and a byte, left alone")
             << B(doneText).leftJustified(16777217, '\0') << GameData{} << some
             << B(doneText).leftJustified(16777217, '\0');

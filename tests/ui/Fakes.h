@@ -41,7 +41,7 @@ struct FakeSound : SoundEffects {
     QList<int> played;
     void Add(const QString&) override {}
     void SetSoundOn(bool) override {}
-    void PlayAsync(std::int16_t n, std::int16_t, std::int16_t, std::int16_t) override { played << n; }
+    void play(SoundCue cue) override { played << int(cue); }
 };
 
 struct FakeMusic : BackgroundMusic {
@@ -78,14 +78,13 @@ struct FakePrompter : Prompter {
 struct Game {
     explicit Game(const QByteArray& iniText = {})
     {
-        Rnd::Seed(12345);
         if (!iniText.isEmpty()) {
             QFile f(dir.filePath(QStringLiteral("zorbel.ini")));
             if (f.open(QIODevice::WriteOnly))
                 f.write(iniText);
         }
         w = std::make_unique<frmMain>(
-            frmMain::Services{sound, music, prompter, settings, dir.path() + u'/', false});
+            frmMain::Services{sound, music, prompter, settings, random, dir.path() + u'/', false});
         w->Form_Load();
         w->show();
         w->activateWindow();
@@ -126,6 +125,7 @@ struct Game {
     FakeMusic music;
     FakePrompter prompter;
     INI settings{dir.path()};
+    Random random{12345};
     std::unique_ptr<frmMain> w;
 };
 

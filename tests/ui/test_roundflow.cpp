@@ -13,8 +13,8 @@ struct Flow {
     explicit Flow(int levelMax, int best1 = 0)
     {
         GameData saved;
-        saved.LevelMax = static_cast<std::int16_t>(levelMax);
-        saved.MaxScore[1] = static_cast<std::int16_t>(best1);
+        saved.progress.LevelMax = static_cast<std::int16_t>(levelMax);
+        saved.progress.MaxScore[1] = static_cast<std::int16_t>(best1);
         f.Load(saved);
         QObject::connect(&f, &RoundFlow::resultReady, &f,
                          [this](const RoundResult& r) { last = r; });
@@ -29,7 +29,8 @@ struct Flow {
         for (int i = 0; i < 100 && f.Counting(); ++i)
             f.timResult_Timer();
     }
-    RoundFlow f;
+    Random random{1};
+    RoundFlow f{random};
     QSignalSpy progress{&f, &RoundFlow::progressChanged};
     QSignalSpy stopped{&f, &RoundFlow::countStopped};
     RoundResult last;
@@ -41,27 +42,48 @@ class TestRoundFlow : public QObject
 {
     Q_OBJECT
 private slots:
-    // Rounds from a level's FIRST stage (or practice), boards played in order.
-    // after: stage level LevelMax best-of-level-1 TryAction saves count-texts
+    // Rounds from a level's FIRST stage (or practice), boards played in order:
+    // what the last result shows, where the player stands after it, what Try
+    // does, how often the progress was saved and how long the count ran.
     void rounds_data()
     {
         QTest::addColumn<int>("levelMax");
         QTest::addColumn<int>("best");
         QTest::addColumn<bool>("practice");
         QTest::addColumn<QStringList>("boards");
-        QTest::addColumn<QString>("shown"); // score, verdict, Try caption
-        QTest::addColumn<QString>("after");
-        const QString b88 = kScore88, b71 = kScore71, b100 = kPass100;
+        QTest::addColumn<QString>("score");
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("tryCaption");
+        QTest::addColumn<StageState>("stage");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("levelMax1");
+        QTest::addColumn<int>("best1");
+        QTest::addColumn<RoundFlow::TryAction>("tryAction");
+        QTest::addColumn<int>("saves");
+        QTest::addColumn<int>("countTexts");
+        QTest::addColumn<Phase>("phase");
+        const QStringList b88{kScore88}, b71{kScore71}, b100{kPass100};
+        using enum StageState;
+        using A = RoundFlow::TryAction;
         // clang-format off
-        QTest::newRow("L1 pass") << 1 << 0 << false << QStringList{b88} << "088 Nice! NextStage" << "1 1 1 88 3 1 12";
-        QTest::newRow("L1 fail") << 1 << 0 << false << QStringList{b71} << "071 Valueable... Retry" << "-1 1 1 71 2 1 12";
-        QTest::newRow("L1 fail, best kept") << 1 << 88 << false << QStringList{b71} << "071 Valueable... Retry" << "-1 1 1 88 2 0 12";
-        QTest::newRow("L1 pass below best") << 1 << 95 << false << QStringList{b88} << "088 Nice! NextStage" << "1 1 1 95 3 0 12";
-        QTest::newRow("L1 done") << 1 << 0 << false << QStringList{b88, b88} << "088 Nice! Go to Level2" << "-2 2 2 88 1 2 12";
-        QTest::newRow("L1 SECOND fails") << 1 << 0 << false << QStringList{b88, b71} << "071 Valueable... Retry" << "-1 1 1 88 2 1 12";
-        QTest::newRow("L5 SECOND") << 5 << 0 << false << QStringList{b100, b100} << "092 Great!! NextStage" << "2 5 5 0 3 1 40";
-        QTest::newRow("L5 THIRD") << 5 << 0 << false << QStringList{b100, b100, b100} << "092 Great!! Good Job!!!" << "3 6 5 0 0 2 40";
-        QTest::newRow("L1 practice") << 1 << 0 << true << QStringList{b88, b88} << "088  " << "-1 1 1 0 2 0 12";
+        QTest::newRow("L1 pass") << 1 << 0 << false << b88 << "088" << "Nice!" << "NextStage"
+            << Second << 1 << 1 << 88 << A::NextRound << 1 << 12 << Phase::Judged;
+        QTest::newRow("L1 fail") << 1 << 0 << false << b71 << "071" << "Valueable..." << "Retry"
+            << Practice << 1 << 1 << 71 << A::RealGame << 1 << 12 << Phase::Judged;
+        QTest::newRow("L1 fail, best kept") << 1 << 88 << false << b71 << "071" << "Valueable..."
+            << "Retry" << Practice << 1 << 1 << 88 << A::RealGame << 0 << 12 << Phase::Judged;
+        QTest::newRow("L1 pass below best") << 1 << 95 << false << b88 << "088" << "Nice!"
+            << "NextStage" << Second << 1 << 1 << 95 << A::NextRound << 0 << 12 << Phase::Judged;
+        QTest::newRow("L1 done") << 1 << 0 << false << b88 + b88 << "088" << "Nice!"
+            << "Go to Level2" << LevelDone << 2 << 2 << 88 << A::Menu << 2 << 12 << Phase::Judged;
+        QTest::newRow("L1 SECOND fails") << 1 << 0 << false << b88 + b71 << "071" << "Valueable..."
+            << "Retry" << Practice << 1 << 1 << 88 << A::RealGame << 1 << 12 << Phase::Judged;
+        QTest::newRow("L5 SECOND") << 5 << 0 << false << b100 + b100 << "092" << "Great!!"
+            << "NextStage" << Third << 5 << 5 << 0 << A::NextRound << 1 << 40 << Phase::Judged;
+        QTest::newRow("L5 THIRD") << 5 << 0 << false << b100 + b100 + b100 << "092" << "Great!!"
+            << "Good Job!!!" << LevelDone << 6 << 5 << 0 << A::Ending << 2 << 40 << Phase::Ending;
+        QTest::newRow("L1 practice") << 1 << 0 << true << b88 + b88 << "088" << "" << ""
+            << Practice << 1 << 1 << 0 << A::RealGame << 0 << 12 << Phase::Typing;
         // clang-format on
     }
     void rounds()
@@ -77,18 +99,64 @@ private slots:
             t.play(b.toLatin1().constData());
         QCOMPARE(t.last.judged, !practice);
         const Judgement& j = t.last.judgement;
-        QTEST(t.last.scoreText + ' ' + QString::fromStdString(j.verdict.text) + ' ' +
-                  (t.last.judged ? TryCaption(j) : QString()),
-              "shown");
-        QTEST(QString::asprintf("%d %d %d %d %d %d %d", int(t.f.Stage()), t.f.Level(),
-                                t.f.Zorb.LevelMax, t.f.Zorb.MaxScore[1], int(t.f.Try()),
-                                int(t.progress.count()), t.texts),
-              "after");
+        QTEST(t.last.scoreText, "score");
+        QTEST(QString::fromStdString(j.verdict.text), "verdict");
+        QTEST(t.last.judged ? TryCaption(j) : QString(), "tryCaption");
+        QTEST(t.f.Stage(), "stage");
+        QTEST(int(t.f.Level()), "level");
+        QTEST(int(t.f.progress().LevelMax), "levelMax1");
+        QTEST(int(t.f.progress().MaxScore[1]), "best1");
+        QTEST(int(t.progress.count()), "saves");
+        QTEST(t.texts, "countTexts");
+        QTEST(t.f.Try(), "tryAction");
+        QTEST(t.f.phase(), "phase");
         QCOMPARE(t.stopped.count(), 0);
-        QCOMPARE(t.f.ClearFlg(), t.f.GameCleared());
-        QCOMPARE(t.f.Saved().ClearFlg, t.f.GameCleared());
+        QCOMPARE(t.f.Saved().progress.ClearFlg, t.f.GameCleared());
         if (t.f.GameCleared())
             QCOMPARE(int(t.f.KeepLevel()), 1); // level 6 is out of reach
+    }
+
+    // Which buttons a round offers: 採点 once the last cell fills the board,
+    // taken away by a blank in the real game and given back by the digit
+    // that fills the board again; nothing new once judged.
+    void buttons_data()
+    {
+        QTest::addColumn<bool>("practice");
+        QTest::addColumn<QString>("steps"); // d: a digit in cell i, b: cell i blanked, j: judged
+        QTest::addColumn<QList<bool>>("offered"); // 採点 after each step
+        QTest::addColumn<QList<bool>>("focus");   // ... and whether that step gave it the focus
+        using B = QList<bool>;
+        // clang-format off
+        QTest::newRow("last cell") << false << "d28 d29" << B{false, true} << B{false, true};
+        QTest::newRow("corrected") << false << "d29 b5 d5" << B{true, false, true}
+                                   << B{true, false, true};
+        QTest::newRow("blank before full") << false << "b3 d29" << B{false, true} << B{false, true};
+        QTest::newRow("practice blank") << true << "d29 b5 d5" << B{true, true, true}
+                                        << B{true, false, false};
+        QTest::newRow("judged") << false << "d29 j b5 d5 d29" << B{true, false, false, false, false}
+                                << B{true, false, false, false, false};
+        // clang-format on
+    }
+    void buttons()
+    {
+        QFETCH(bool, practice);
+        QFETCH(QString, steps);
+        Flow t(1);
+        practice ? t.f.ChoosePractice() : t.f.ChooseRealGame();
+        t.f.StartRound();
+        QCOMPARE(t.f.buttons(), (Buttons{false, false, true, practice}));
+        QList<bool> offered, focus;
+        for (const QString& step : steps.split(' ')) {
+            bool focused = false;
+            if (step == "j")
+                t.play(kScore71);
+            else
+                focused = t.f.CellChanged(step.mid(1).toInt(), step[0] == 'd', true);
+            offered << t.f.buttons().score;
+            focus << focused;
+        }
+        QTEST(offered, "offered");
+        QTEST(focus, "focus");
     }
 
     // A new round or the menu ends a running count (countStopped) without a
@@ -109,7 +177,7 @@ private slots:
         }
         QCOMPARE(t.stopped.count(), 2);
         QCOMPARE(t.progress.count(), 1);
-        QCOMPARE(int(t.f.Zorb.MaxScore[1]), 71);
+        QCOMPARE(int(t.f.progress().MaxScore[1]), 71);
     }
 
     // The level button (N) cycles through the unlocked levels; the menu (K)
