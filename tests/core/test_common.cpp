@@ -18,14 +18,24 @@ private slots:
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("trimmed");
-        // In|ChkPathBS|VBHTTrim; "0" stands for a NUL.
-        for (const char* row :
-             {"|/|", "/opt/zorbel/|/opt/zorbel/|/opt/zorbel/",
-              " /opt/zorbel | /opt/zorbel /|/opt/zorbel", " abc 0 x| abc 0 x/|abc",
-              "\tx |\tx /|\tx", "/usr000000|/usr000000/|/usr"}) {
-            QStringList f = QString(row).replace('0', QChar(u'\0')).split('|');
-            QTest::newRow(row) << f[0] << f[1] << f[2];
-        }
+        const QString nuls(6, QChar(u'\0'));
+        QTest::newRow("empty") << ""
+                               << "/"
+                               << "";
+        QTest::newRow("slash kept") << "/opt/zorbel/"
+                                    << "/opt/zorbel/"
+                                    << "/opt/zorbel/";
+        QTest::newRow("blanks") << " /opt/zorbel "
+                                << " /opt/zorbel /"
+                                << "/opt/zorbel";
+        QTest::newRow("inner NUL")
+            << QString(" abc ") + QChar(u'\0') + " x" << QString(" abc ") + QChar(u'\0') + " x/"
+            << "abc";
+        QTest::newRow("tab") << "\tx "
+                             << "\tx /"
+                             << "\tx";
+        QTest::newRow("trailing NULs") << "/usr" + nuls << "/usr" + nuls + "/"
+                                       << "/usr";
     }
     void pathAndTrim()
     {
@@ -46,8 +56,8 @@ private slots:
         // The help's forwarding page names the folder by its bytes, not by
         // the descriptor path that dies with the game.
         qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.path()));
-        const QString page =
-            clsCommon::ForwardingPage(clsCommon::FolderOf(folder + "/zorbel") + "/sub", "board=12");
+        const QString page = clsCommon::ForwardingPage(
+            clsCommon::FolderOf(folder + "/zorbel") + "/sub", "board=12");
         QCOMPARE(page, dir.path() + "/zorbel/help.htm");
         QFile f(page);
         QVERIFY(f.open(QIODevice::ReadOnly) &&
@@ -57,7 +67,8 @@ private slots:
         QCOMPARE(clsCommon::FolderOf("/zorbel"), QString("/"));
         ::rmdir((folder + "/sub").constData()); // QTemporaryDir cannot name them
         ::rmdir(folder.constData());
-        QVERIFY(clsCommon::ShellExe(dir.filePath("html/index.htm")) == clsCommon::Opened::NoSuchFile);
+        QVERIFY(clsCommon::ShellExe(dir.filePath("html/index.htm")) ==
+                clsCommon::Opened::NoSuchFile);
     }
 };
 

@@ -25,32 +25,52 @@ private slots:
         QTest::addColumn<QString>("steps");
         const QString perfect = "71406947422787582698013411056167011391247229262193081614099169"
                                 "20615977550242984889341834482357622051";
-        // clang-format off
-        QTest::newRow("example 1") << 30 << "314159265358979323846264338327" << 88.0
-            << "112" << "3 1 1 4 0 0 0 1 0 0" << "5" << "1 0 2 1 2 1 1 0 1 0";
-        QTest::newRow("example 2") << 30 << "012345678901234567890123456789" << 71.0
-            << "112" << "0 0 0 0 0 0 0 0 0 0" << "0" << "2 21 4 4 3 2 2 1 1 1";
-        QTest::newRow("example 3") << 30 << QString(30, '0') << 0.0
-            << "112" << "27 3 3 3 3 3 3 3 3 3" << "112" << "26 5 4 4 3 2 2 1 1 0";
-        QTest::newRow("3 cells, raw 101.2") << 3 << "158" << 97.2
-            << "101.2" << "0 0 0 0 0 0 0 0 0 0" << "4" << "0 0 0 0 0 0 0 0 0 0";
+        QTest::newRow("example 1") << 30 << "314159265358979323846264338327" << 88.0 << "112"
+                                   << "3 1 1 4 0 0 0 1 0 0"
+                                   << "5"
+                                   << "1 0 2 1 2 1 1 0 1 0";
+        QTest::newRow("example 2") << 30 << "012345678901234567890123456789" << 71.0 << "112"
+                                   << "0 0 0 0 0 0 0 0 0 0"
+                                   << "0"
+                                   << "2 21 4 4 3 2 2 1 1 1";
+        QTest::newRow("example 3") << 30 << QString(30, '0') << 0.0 << "112"
+                                   << "27 3 3 3 3 3 3 3 3 3"
+                                   << "112"
+                                   << "26 5 4 4 3 2 2 1 1 0";
+        QTest::newRow("3 cells, raw 101.2") << 3 << "158" << 97.2 << "101.2"
+                                            << "0 0 0 0 0 0 0 0 0 0"
+                                            << "4"
+                                            << "0 0 0 0 0 0 0 0 0 0";
         // 14 / (14 / 25) is 25 in exact arithmetic but just below it in doubles.
-        QTest::newRow("14 cells, B rounds down") << 14 << "99999999500000" << 50.6
-            << "105.6" << "3 1 1 1 1 0 1 1 1 6" << "24" << "9 2 2 1 0 0 1 0 0 0";
-        QTest::newRow("level 4") << 80
+        QTest::newRow("14 cells, B rounds down") << 14 << "99999999500000" << 50.6 << "105.6"
+                                                 << "3 1 1 1 1 0 1 1 1 6"
+                                                 << "24"
+                                                 << "9 2 2 1 0 0 1 0 0 0";
+        QTest::newRow("level 4")
+            << 80
             << "12345678909876543210135792468024681357975318642086420135792468097531864213579246"
-            << 45.0 << "132" << "2 0 1 0 1 0 1 0 0 1" << "0" << "7 5 34 11 9 7 6 1 0 1";
+            << 45.0 << "132"
+            << "2 0 1 0 1 0 1 0 0 1"
+            << "0"
+            << "7 5 34 11 9 7 6 1 0 1";
         // Raw 140 less 34 points of deductions: the clamp makes it exactly 100.
-        QTest::newRow("level 5, clamped") << 100 << perfect << 100.0
-            << "140" << "1 5 4 4 1 3 1 1 1 1" << "5" << "0 0 1 1 0 3 0 1 1 0";
-        QTest::newRow("level 5, all nines") << 100 << QString(100, '9') << 0.0
-            << "140" << "10 10 10 10 10 10 10 10 10 90" << "112" << "89 17 15 13 11 9 7 5 3 1";
+        QTest::newRow("level 5, clamped") << 100 << perfect << 100.0 << "140"
+                                          << "1 5 4 4 1 3 1 1 1 1"
+                                          << "5"
+                                          << "0 0 1 1 0 3 0 1 1 0";
+        QTest::newRow("level 5, all nines") << 100 << QString(100, '9') << 0.0 << "140"
+                                            << "10 10 10 10 10 10 10 10 10 90"
+                                            << "112"
+                                            << "89 17 15 13 11 9 7 5 3 1";
         // State the round flow never produces is guarded, not indexed blindly.
-        QTest::newRow("no cells, bad digit") << 0 << "x" << 0.0
-            << "100.4" << "0 0 0 0 0 0 0 0 0 0" << "112" << "0 0 0 0 0 0 0 0 0 0";
-        QTest::newRow("1000 cells") << 1000 << perfect << 100.0
-            << "140" << "1 5 4 4 1 3 1 1 1 1" << "5" << "0 0 1 1 0 3 0 1 1 0";
-        // clang-format on
+        QTest::newRow("no cells, bad digit") << 0 << "x" << 0.0 << "100.4"
+                                             << "0 0 0 0 0 0 0 0 0 0"
+                                             << "112"
+                                             << "0 0 0 0 0 0 0 0 0 0";
+        QTest::newRow("1000 cells") << 1000 << perfect << 100.0 << "140"
+                                    << "1 5 4 4 1 3 1 1 1 1"
+                                    << "5"
+                                    << "0 0 1 1 0 3 0 1 1 0";
     }
     void boards()
     {
@@ -65,7 +85,8 @@ private slots:
         basZorb g;
         g.Digits.fill(9); // a larger board left before: only the first cells count
         for (int i = 0; i < digits.size(); ++i)
-            g.Digits[std::size_t(i)] = std::int16_t(digits[i] == 'x' ? 42 : digits[i].digitValue());
+            g.Digits[std::size_t(i)] =
+                std::int16_t(digits[i] == 'x' ? 42 : digits[i].digitValue());
         g.CellCount = std::int16_t(cells);
         for (int call = 0; call < 2; ++call) { // a second call changes nothing
             QTEST(g.CalcScore(), "score");
@@ -128,13 +149,18 @@ private slots:
         QTest::addColumn<double>("score");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("colour");
-        // clang-format off
-        for (auto [score, text, colour] : {std::tuple{100.0, "Excellent!!!", 1},
-                {95.0, "Excellent!!!", 1}, {94.0, "Great!!", 1}, {90.0, "Great!!", 1},
-                {89.0, "Nice!", 1}, {80.0, "Nice!", 1}, {79.0, "Valueable...", 2},
-                {70.0, "Valueable...", 2}, {69.0, "Fault...", 2}, {0.0, "Fault...", 2},
-                {89.2, "", 0}}) // between bands: only the 3-cell level 0 scores a fraction
-            // clang-format on
+        for (auto [score, text, colour] :
+             {std::tuple{100.0, "Excellent!!!", 1},
+              {95.0, "Excellent!!!", 1},
+              {94.0, "Great!!", 1},
+              {90.0, "Great!!", 1},
+              {89.0, "Nice!", 1},
+              {80.0, "Nice!", 1},
+              {79.0, "Valueable...", 2},
+              {70.0, "Valueable...", 2},
+              {69.0, "Fault...", 2},
+              {0.0, "Fault...", 2},
+              {89.2, "", 0}}) // between bands: only the 3-cell level 0 scores a fraction
             QTest::addRow("%g", score) << score << QString(text) << colour;
     }
     void verdict()
@@ -154,7 +180,6 @@ private slots:
         QTest::addColumn<QString>("caption");
         using enum StageState;
         const QString practice = "Practice mode";
-        // clang-format off
         QTest::newRow("L1 practice") << 1 << Practice << 6 << 12 << practice;
         QTest::newRow("L1 FIRST") << 1 << First << 4 << 12 << "FIRST stage";
         QTest::newRow("L1 SECOND") << 1 << Second << 2 << 12 << "SECONDstage";
@@ -171,7 +196,6 @@ private slots:
         QTest::newRow("L5 done") << 5 << LevelDone << 6 << 12 << practice;
         QTest::newRow("L0 FIRST") << 0 << First << 0 << 12 << "FIRST stage";
         QTest::newRow("L6 SECOND") << 6 << Second << 0 << 12 << "SECONDstage";
-        // clang-format on
     }
     void round()
     {
@@ -203,23 +227,21 @@ private slots:
         using enum TryStep;
         using enum SoundCue;
         const QList<Hint> passed{Hint::WellDone}, failed{Hint::PassMark};
-        // clang-format off
-        QTest::newRow("L1 FIRST 80 passes") << 1 << First << 1 << 80.0
-            << 1 << Second << 1 << 85 << NextStage << Fanfare << passed << false << false;
-        QTest::newRow("L1 FIRST 79 fails") << 1 << First << 1 << 79.0
-            << 1 << Practice << 1 << 85 << Retry << Buzzer << failed << false << false;
-        QTest::newRow("L1 SECOND") << 1 << Second << 1 << 90.0
-            << 2 << LevelDone << 2 << 90 << GoToLevel << Fanfare << passed << true << false;
-        QTest::newRow("L2 SECOND max 4") << 2 << Second << 4 << 90.0
-            << 3 << LevelDone << 4 << 90 << GoToLevel << Fanfare << passed << true << false;
-        QTest::newRow("L5 SECOND") << 5 << Second << 5 << 95.0
-            << 5 << Third << 5 << 95 << NextStage << Fanfare << passed << false << false;
-        QTest::newRow("L5 THIRD") << 5 << Third << 5 << 100.0
-            << 6 << LevelDone << 5 << 100 << GameCleared << Fanfare
-            << QList{Hint::WellDone, Hint::YouAreGreat} << true << true;
-        QTest::newRow("L5 THIRD fails") << 5 << Third << 5 << 60.0
-            << 5 << Practice << 5 << 85 << Retry << Buzzer << failed << false << false;
-        // clang-format on
+        QTest::newRow("L1 FIRST 80 passes") << 1 << First << 1 << 80.0 << 1 << Second << 1 << 85
+                                            << NextStage << Fanfare << passed << false << false;
+        QTest::newRow("L1 FIRST 79 fails") << 1 << First << 1 << 79.0 << 1 << Practice << 1 << 85
+                                           << Retry << Buzzer << failed << false << false;
+        QTest::newRow("L1 SECOND") << 1 << Second << 1 << 90.0 << 2 << LevelDone << 2 << 90
+                                   << GoToLevel << Fanfare << passed << true << false;
+        QTest::newRow("L2 SECOND max 4") << 2 << Second << 4 << 90.0 << 3 << LevelDone << 4 << 90
+                                         << GoToLevel << Fanfare << passed << true << false;
+        QTest::newRow("L5 SECOND") << 5 << Second << 5 << 95.0 << 5 << Third << 5 << 95
+                                   << NextStage << Fanfare << passed << false << false;
+        QTest::newRow("L5 THIRD") << 5 << Third << 5 << 100.0 << 6 << LevelDone << 5 << 100
+                                  << GameCleared << Fanfare
+                                  << QList{Hint::WellDone, Hint::YouAreGreat} << true << true;
+        QTest::newRow("L5 THIRD fails") << 5 << Third << 5 << 60.0 << 5 << Practice << 5 << 85
+                                        << Retry << Buzzer << failed << false << false;
     }
     void judge()
     {

@@ -23,11 +23,13 @@ private slots:
         QFile f(ZORBEL_PROGRAM_DIR "/html/index.htm");
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString page = QString::fromUtf8(f.readAll());
-        const auto row = QRegularExpression(QStringLiteral("<tr id=\"level-%1\">(.*?)</tr>").arg(level))
-                             .match(page);
+        const auto row =
+            QRegularExpression(QStringLiteral("<tr id=\"level-%1\">(.*?)</tr>").arg(level))
+                .match(page);
         QVERIFY(row.hasMatch());
         QStringList cells;
-        for (auto it = QRegularExpression("<td>([^<]*)</td>").globalMatch(row.captured(1)); it.hasNext();)
+        for (auto it = QRegularExpression("<td>([^<]*)</td>").globalMatch(row.captured(1));
+             it.hasNext();)
             cells << it.next().captured(1);
         const auto lv = static_cast<std::int16_t>(level);
         const std::int16_t n = zorbel::CellsForLevel(lv);

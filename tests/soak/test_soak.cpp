@@ -122,17 +122,24 @@ private slots:
         QTest::addColumn<int>("sig");
         QTest::addColumn<bool>("duringSplash");
         QTest::addColumn<bool>("stderrClosed");
-        // clang-format off
-        QTest::newRow("SIGTERM during the splash") << kShipped << 0 << QByteArray("game") << int(SIGTERM) << true << false;
-        QTest::newRow("SIGINT during the splash") << kShipped << 0 << QByteArray("game") << int(SIGINT) << true << false;
-        QTest::newRow("SIGHUP during the splash") << kShipped << 0 << QByteArray("game") << int(SIGHUP) << true << false;
-        QTest::newRow("SIGTERM on the menu") << kShipped << 0 << QByteArray("game") << int(SIGTERM) << false << false;
-        QTest::newRow("nothing shipped, stderr closed") << QStringList{"zorbel"} << 0 << QByteArray("game") << int(SIGTERM) << false << true;
-        QTest::newRow("menu tune cut at 2400 bytes") << kShipped << 2400 << QByteArray("game") << int(SIGTERM) << false << false;
-        QTest::newRow("menu tune cut at 100 bytes") << kShipped << 100 << QByteArray("game") << int(SIGTERM) << false << false;
-        QTest::newRow("menu tune a named pipe") << kShipped << -1 << QByteArray("game") << int(SIGTERM) << false << false;
-        QTest::newRow("folder name not UTF-8") << kShipped << 0 << QByteArray("g\xff\xfe") << int(SIGTERM) << false << false;
-        // clang-format on
+        QTest::newRow("SIGTERM during the splash")
+            << kShipped << 0 << QByteArray("game") << int(SIGTERM) << true << false;
+        QTest::newRow("SIGINT during the splash")
+            << kShipped << 0 << QByteArray("game") << int(SIGINT) << true << false;
+        QTest::newRow("SIGHUP during the splash")
+            << kShipped << 0 << QByteArray("game") << int(SIGHUP) << true << false;
+        QTest::newRow("SIGTERM on the menu")
+            << kShipped << 0 << QByteArray("game") << int(SIGTERM) << false << false;
+        QTest::newRow("nothing shipped, stderr closed")
+            << QStringList{"zorbel"} << 0 << QByteArray("game") << int(SIGTERM) << false << true;
+        QTest::newRow("menu tune cut at 2400 bytes")
+            << kShipped << 2400 << QByteArray("game") << int(SIGTERM) << false << false;
+        QTest::newRow("menu tune cut at 100 bytes")
+            << kShipped << 100 << QByteArray("game") << int(SIGTERM) << false << false;
+        QTest::newRow("menu tune a named pipe")
+            << kShipped << -1 << QByteArray("game") << int(SIGTERM) << false << false;
+        QTest::newRow("folder name not UTF-8")
+            << kShipped << 0 << QByteArray("g\xff\xfe") << int(SIGTERM) << false << false;
     }
 
     void program()

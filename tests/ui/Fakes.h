@@ -25,8 +25,9 @@ namespace zorbel::testing
 // Boards with their scores, checked with zorbel-score.
 inline const char* const kScore88 = "314159265358979323846264338327";
 inline const char* const kScore71 = "012345678901234567890123456789";
-inline const char* const kPass100 = "39825979190748337887623286012904047966697251027346468695896935"
-                                    "04925899139441177151620466109906958483";
+inline const char* const kPass100 =
+    "39825979190748337887623286012904047966697251027346468695896935"
+    "04925899139441177151620466109906958483";
 
 inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
 {
@@ -36,7 +37,6 @@ inline std::array<std::int16_t, kMaxCells> digitsOf(const char* board)
     return d;
 }
 
-// clang-format off
 struct FakeSound : SoundEffects {
     QList<int> played;
     void Add(const QString&) override {}
@@ -57,22 +57,28 @@ struct FakeMusic : BackgroundMusic {
 };
 
 struct FakePrompter : Prompter {
-    QStringList asked;   // "title|text", questions and errors alike
-    QStringList opened;  // "path#fragment"
+    QList<QStringList> asked;  // {title, text}, questions and errors alike
+    QList<QStringList> opened; // {path, fragment}
     bool yes = true;
     bool shellResult = false;
     std::function<void()> whileAsking; // what the timers do while a question is open
-    bool askYesNo(QWidget*, const QString& t, const QString& text) override
+    bool askYesNo(QWidget*, const QString& title, const QString& text) override
     {
-        asked << t + u'|' + text;
+        asked << QStringList{title, text};
         if (whileAsking)
             whileAsking();
         return yes;
     }
-    void showError(QWidget*, const QString& t, const QString& text) override { asked << t + u'|' + text; }
-    bool ShellExe(const QString& path, const QString& f) override { opened << path + u'#' + f; return shellResult; }
+    void showError(QWidget*, const QString& title, const QString& text) override
+    {
+        asked << QStringList{title, text};
+    }
+    bool ShellExe(const QString& path, const QString& fragment) override
+    {
+        opened << QStringList{path, fragment};
+        return shellResult;
+    }
 };
-// clang-format on
 
 // A loaded, shown main window in its own program folder.
 struct Game {

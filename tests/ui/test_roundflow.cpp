@@ -65,26 +65,42 @@ private slots:
         const QStringList b88{kScore88}, b71{kScore71}, b100{kPass100};
         using enum StageState;
         using A = RoundFlow::TryAction;
-        // clang-format off
-        QTest::newRow("L1 pass") << 1 << 0 << false << b88 << "088" << "Nice!" << "NextStage"
-            << Second << 1 << 1 << 88 << A::NextRound << 1 << 12 << Phase::Judged;
-        QTest::newRow("L1 fail") << 1 << 0 << false << b71 << "071" << "Valueable..." << "Retry"
-            << Practice << 1 << 1 << 71 << A::RealGame << 1 << 12 << Phase::Judged;
-        QTest::newRow("L1 fail, best kept") << 1 << 88 << false << b71 << "071" << "Valueable..."
+        QTest::newRow("L1 pass") << 1 << 0 << false << b88 << "088"
+                                 << "Nice!"
+                                 << "NextStage" << Second << 1 << 1 << 88 << A::NextRound << 1
+                                 << 12 << Phase::Judged;
+        QTest::newRow("L1 fail") << 1 << 0 << false << b71 << "071"
+                                 << "Valueable..."
+                                 << "Retry" << Practice << 1 << 1 << 71 << A::RealGame << 1 << 12
+                                 << Phase::Judged;
+        QTest::newRow("L1 fail, best kept")
+            << 1 << 88 << false << b71 << "071"
+            << "Valueable..."
             << "Retry" << Practice << 1 << 1 << 88 << A::RealGame << 0 << 12 << Phase::Judged;
-        QTest::newRow("L1 pass below best") << 1 << 95 << false << b88 << "088" << "Nice!"
+        QTest::newRow("L1 pass below best")
+            << 1 << 95 << false << b88 << "088"
+            << "Nice!"
             << "NextStage" << Second << 1 << 1 << 95 << A::NextRound << 0 << 12 << Phase::Judged;
-        QTest::newRow("L1 done") << 1 << 0 << false << b88 + b88 << "088" << "Nice!"
-            << "Go to Level2" << LevelDone << 2 << 2 << 88 << A::Menu << 2 << 12 << Phase::Judged;
-        QTest::newRow("L1 SECOND fails") << 1 << 0 << false << b88 + b71 << "071" << "Valueable..."
+        QTest::newRow("L1 done") << 1 << 0 << false << b88 + b88 << "088"
+                                 << "Nice!"
+                                 << "Go to Level2" << LevelDone << 2 << 2 << 88 << A::Menu << 2
+                                 << 12 << Phase::Judged;
+        QTest::newRow("L1 SECOND fails")
+            << 1 << 0 << false << b88 + b71 << "071"
+            << "Valueable..."
             << "Retry" << Practice << 1 << 1 << 88 << A::RealGame << 1 << 12 << Phase::Judged;
-        QTest::newRow("L5 SECOND") << 5 << 0 << false << b100 + b100 << "092" << "Great!!"
+        QTest::newRow("L5 SECOND")
+            << 5 << 0 << false << b100 + b100 << "092"
+            << "Great!!"
             << "NextStage" << Third << 5 << 5 << 0 << A::NextRound << 1 << 40 << Phase::Judged;
-        QTest::newRow("L5 THIRD") << 5 << 0 << false << b100 + b100 + b100 << "092" << "Great!!"
-            << "Good Job!!!" << LevelDone << 6 << 5 << 0 << A::Ending << 2 << 40 << Phase::Ending;
-        QTest::newRow("L1 practice") << 1 << 0 << true << b88 + b88 << "088" << "" << ""
-            << Practice << 1 << 1 << 0 << A::RealGame << 0 << 12 << Phase::Typing;
-        // clang-format on
+        QTest::newRow("L5 THIRD") << 5 << 0 << false << b100 + b100 + b100 << "092"
+                                  << "Great!!"
+                                  << "Good Job!!!" << LevelDone << 6 << 5 << 0 << A::Ending << 2
+                                  << 40 << Phase::Ending;
+        QTest::newRow("L1 practice")
+            << 1 << 0 << true << b88 + b88 << "088"
+            << ""
+            << "" << Practice << 1 << 1 << 0 << A::RealGame << 0 << 12 << Phase::Typing;
     }
     void rounds()
     {
@@ -126,16 +142,16 @@ private slots:
         QTest::addColumn<QList<bool>>("offered"); // 採点 after each step
         QTest::addColumn<QList<bool>>("focus");   // ... and whether that step gave it the focus
         using B = QList<bool>;
-        // clang-format off
         QTest::newRow("last cell") << false << "d28 d29" << B{false, true} << B{false, true};
-        QTest::newRow("corrected") << false << "d29 b5 d5" << B{true, false, true}
-                                   << B{true, false, true};
-        QTest::newRow("blank before full") << false << "b3 d29" << B{false, true} << B{false, true};
-        QTest::newRow("practice blank") << true << "d29 b5 d5" << B{true, true, true}
-                                        << B{true, false, false};
-        QTest::newRow("judged") << false << "d29 j b5 d5 d29" << B{true, false, false, false, false}
+        QTest::newRow("corrected")
+            << false << "d29 b5 d5" << B{true, false, true} << B{true, false, true};
+        QTest::newRow("blank before full")
+            << false << "b3 d29" << B{false, true} << B{false, true};
+        QTest::newRow("practice blank")
+            << true << "d29 b5 d5" << B{true, true, true} << B{true, false, false};
+        QTest::newRow("judged") << false << "d29 j b5 d5 d29"
+                                << B{true, false, false, false, false}
                                 << B{true, false, false, false, false};
-        // clang-format on
     }
     void buttons()
     {
