@@ -20,10 +20,16 @@ function analyse(text) {
 
 // Worked examples, written out.
 const details = (raw, a, b, d) =>
-  `*素点 ${raw}\n各数字の出現回数減点 =  ${a}\n平均差減点= ${b}\n差 0～9 の出現回数減点 =  ${d}`;
+    `*素点 ${raw}\n各数字の出現回数減点 =  ${a}\n平均差減点= ${b}\n差 0～9 の出現回数減点 =  ${d}`;
 const worked = [
-  ['314159265358979323846264338327', '88', details(112, '3 1 1 4 0 0 0 1 0 0', 5, '1 0 2 1 2 1 1 0 1 0')],
-  ['0123456789 0123456789 0123456789', '71', details(112, '0 0 0 0 0 0 0 0 0 0', 0, '2 21 4 4 3 2 2 1 1 1')],
+  [
+    '314159265358979323846264338327', '88',
+    details(112, '3 1 1 4 0 0 0 1 0 0', 5, '1 0 2 1 2 1 1 0 1 0')
+  ],
+  [
+    '0123456789 0123456789 0123456789', '71',
+    details(112, '0 0 0 0 0 0 0 0 0 0', 0, '2 21 4 4 3 2 2 1 1 1')
+  ],
   ['0'.repeat(30), '0', details(112, '27 3 3 3 3 3 3 3 3 3', 112, '26 5 4 4 3 2 2 1 1 0')],
   // 14 / 0.56 is 25 on paper but just under it in doubles, as in the game.
   ['56565656565656', '46.6', details(105.6, '1 1 1 1 1 5 5 1 1 1', 24, '1 10 2 1 1 1 1 0 0 0')],
@@ -38,8 +44,8 @@ for (const [board, score, text] of worked)
 // named with its place, never dropped.
 assert.deepStrictEqual(parseBoard(' 1 2\t3\r\n\u30004５'), { digits: [1, 2, 3, 4, 5], error: '' });
 for (const [text, words] of [['12a3', ['3 文字目', '「a」']], ['1.5', ['2 文字目', '「.」']],
-                             ['9'.repeat(101), ['101 個']], ['', ['1～100 個']], [' \n ', ['1～100 個']],
-                             ['12\u00a03', ['3 文字目', 'U+00A0']]]) {
+                             ['9'.repeat(101), ['101 個']], ['', ['1～100 個']],
+                             [' \n ', ['1～100 個']], ['12\u00a03', ['3 文字目', 'U+00A0']]]) {
   const parsed = parseBoard(text);
   assert.deepStrictEqual(parsed.digits, [], text);
   for (const w of words)
@@ -100,17 +106,23 @@ function sameIndices(board, record, header) {
   });
 }
 // Ginsburg & Karpiuk (1994), as published: redundancy 1.1820, RNG 0.34, TPI 70.4082.
-const gk = computeIndices([...'25789104239679214053254235679803569821876209756791034598017320357665769802439876403189' +
-                              '70232388720359'].map(Number), 10);
-assert.deepStrictEqual([gk.redundancy.toFixed(4), gk.rng.toFixed(2), gk.tpi.toFixed(4)], ['1.1820', '0.34', '70.4082']);
+const gk = computeIndices(
+    [
+      ...'25789104239679214053254235679803569821876209756791034598017320357665769802439876403189' +
+      '70232388720359'
+    ].map(Number),
+    10);
+assert.deepStrictEqual([gk.redundancy.toFixed(4), gk.rng.toFixed(2), gk.tpi.toFixed(4)],
+                       ['1.1820', '0.34', '70.4082']);
 
 let compared = 0;
 for (let n = 1; n <= 100; ++n) {
   const list = boards(n);
   const lines = list.map((board) => board.join(''));
   const some = list.filter((board, i) => i % 10 === 0); // the page's indices are slow in Node
-  const csv = spawnSync(path.join(dir, 'zorbel-score'), ['--indices', '--format=csv'],
-                        { input: some.map((board) => board.join('')).join('\n') + '\n', encoding: 'utf8' });
+  const csv = spawnSync(
+      path.join(dir, 'zorbel-score'), ['--indices', '--format=csv'],
+      { input: some.map((board) => board.join('')).join('\n') + '\n', encoding: 'utf8' });
   assert.strictEqual(csv.status, 0, csv.stderr);
   const records = csv.stdout.trimEnd().split('\n');
   const header = records.shift().split(',');
@@ -127,4 +139,5 @@ for (let n = 1; n <= 100; ++n) {
   });
   compared += list.length;
 }
-console.log(`analyser agrees with zorbel-score on ${worked.length} worked examples and ${compared} boards, indices too`);
+console.log(`analyser agrees with zorbel-score on ${worked.length} worked examples and ${
+    compared} boards, indices too`);

@@ -24,7 +24,8 @@ deb=$work/out/zorbel_1.01-1_amd64.deb
 # Every entry with its mode and owner; the help page's own files are
 # checked apart, as the page gains files.
 dpkg-deb -c "$deb" | awk '{ print $1, $2, $6, $7, $8 }' | sed 's/ *$//' >"$work/contents"
-grep -v '^-rw-r--r-- root/root ./usr/lib/zorbel/html/[^/]*$' "$work/contents" >"$work/listed" || true
+grep -v '^-rw-r--r-- root/root ./usr/lib/zorbel/html/[^/]*$' "$work/contents" \
+    >"$work/listed" || true
 grep -q ' ./usr/lib/zorbel/html/index.htm$' "$work/contents" || fail "no help page"
 cat >"$work/expected" <<'EOF'
 drwxr-xr-x root/root ./usr/
@@ -116,7 +117,8 @@ lintian --fail-on error,warning \
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 desktop=$root/usr/share/applications/io.github.zorbel.Zorbel.desktop
-[ -z "$(desktop-file-validate "$desktop")" ] || { desktop-file-validate "$desktop"; fail "desktop entry"; }
+[ -z "$(desktop-file-validate "$desktop")" ] ||
+    { desktop-file-validate "$desktop"; fail "desktop entry"; }
 appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.zorbel.Zorbel.metainfo.xml" ||
     fail "AppStream metadata"
 for size in 32 48 64 128 256; do
