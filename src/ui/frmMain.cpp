@@ -302,7 +302,7 @@ void frmMain::OpenHelp()
     // last scored (#board=...), so the page's analyser opens on it; from the
     // menu, or before any scoring, it is the plain help address.
     QString fragment;
-    if (scoredOnce_ && picMain->isVisible()) {
+    if (scoredOnce_ && flow_->phase() != Phase::Menu) {
         fragment = QStringLiteral("board=");
         const basZorb& board = flow_->Zorb();
         for (int i = 0; i < board.CellCount; ++i)
