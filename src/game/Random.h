@@ -21,7 +21,7 @@ public:
 
     // A uniform double in [0, 1); never 1.0.
     double Next();
-    // Int(Next() * 10): always 0..9.
+    // Next() * 10 rounded down: always 0..9.
     int Digit();
 
 private:

@@ -17,7 +17,7 @@ namespace zorbel
 
 class Random;
 
-// Which tagline a uniform draw r in [0, 1) picks: Int(r * 5), so 0 to 4.
+// Which tagline a uniform draw r in [0, 1) picks: r * 5 rounded down, so 0 to 4.
 // Draws 0 and 1 both give the first tagline.
 int TaglineIndex(double r);
 // The tagline for draw k, lines separated by "\n". The two long ones start
