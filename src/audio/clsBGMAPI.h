@@ -48,7 +48,7 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> d_;
 };
 
 } // namespace zorbel
