@@ -45,11 +45,4 @@ QStringList defaultSoundFontDirs();
 // default folders. Takes effect the next time the device opens.
 void setSoundFontDirs(const QStringList& dirs);
 
-// Writes "zorbel: <text>" to standard error the first time key is seen in
-// this run, and nothing for later calls with the same key.
-void warnOnce(const QString& key, const QString& text);
-
-// Every warning line written so far, oldest first (for tests).
-QStringList warnings();
-
 } // namespace zorbel::audio

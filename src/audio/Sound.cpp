@@ -37,8 +37,8 @@ void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16
     if (!SoundOn)
         return;
     if (SoundNumber < 1 || SoundNumber > static_cast<int>(m_entries.size())) {
-        audio::warnOnce(QStringLiteral("sound:%1").arg(SoundNumber),
-                        QStringLiteral("no sound number %1").arg(SoundNumber));
+        if (warned_.firstTime(QStringLiteral("sound:%1").arg(SoundNumber)))
+            qCWarning(lcAudio, "no sound number %d", SoundNumber);
         return;
     }
     if (!m_holdsDevice)
@@ -77,8 +77,9 @@ Mix_Chunk* Sound::chunkFor(int number)
         }
         if (!e.chunk) {
             e.failed = true;
-            audio::warnOnce(QStringLiteral("file:") + e.path,
-                            QStringLiteral("cannot play %1 (%2)").arg(e.path, why));
+            if (warned_.firstTime(QStringLiteral("file:") + e.path))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(e.path),
+                          qUtf8Printable(why));
         }
     }
     return e.chunk;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/AudioInterfaces.h"
+#include "common/Logging.h"
 
 #include <QString>
 
@@ -54,6 +55,7 @@ private:
 
     std::vector<Entry> m_entries;
     bool m_holdsDevice = false;
+    WarnOnce warned_; // numbers and files, each warned about once
 };
 
 } // namespace zorbel

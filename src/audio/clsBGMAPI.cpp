@@ -19,6 +19,7 @@
 
 #include "audio/AudioDevice.h"
 #include "audio/MusicLoader.h"
+#include "common/Logging.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -59,6 +60,9 @@ struct clsBGMAPI::Impl {
     clsBGMAPI* owner = nullptr;              // whose track a finished load wakes
     QString folder;                          // where the tracks are
     QString loadingPath;
+    // Track numbers and files, each warned about once. Only this thread
+    // warns: the worker hands its errors back with the results.
+    WarnOnce warned;
 
     bool holdsDevice = false;
     std::unique_ptr<audio::MusicLoader> loader;
@@ -120,18 +124,18 @@ void clsBGMAPI::Impl::collect()
             continue;
         }
         if (!r.music) {
-            audio::warnOnce(QStringLiteral("file:") + loadingPath,
-                            QStringLiteral("cannot play %1 (%2)")
-                                .arg(loadingPath, QString::fromStdString(r.error)));
+            if (warned.firstTime(QStringLiteral("file:") + loadingPath))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(loadingPath),
+                          r.error.c_str());
             state = TrackState::Closed;
             continue;
         }
         music = r.music;
         Mix_VolumeMusic(audio::kMusicVolume);
         if (Mix_PlayMusic(music, loop ? -1 : 1) != 0) {
-            audio::warnOnce(QStringLiteral("file:") + loadingPath,
-                            QStringLiteral("cannot play %1 (%2)")
-                                .arg(loadingPath, QString::fromUtf8(Mix_GetError())));
+            if (warned.firstTime(QStringLiteral("file:") + loadingPath))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(loadingPath),
+                          Mix_GetError());
             freeMusic();
             state = TrackState::Closed;
             continue;
@@ -205,8 +209,8 @@ void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
     }
     if (vBGMNo < 1 || vBGMNo > d_->tracks.size()) {
         // Never asked for by the game; whatever plays goes on.
-        audio::warnOnce(QStringLiteral("track:%1").arg(vBGMNo),
-                        QStringLiteral("no music track number %1").arg(vBGMNo));
+        if (d_->warned.firstTime(QStringLiteral("track:%1").arg(vBGMNo)))
+            qCWarning(lcAudio, "no music track number %d", vBGMNo);
         return;
     }
     if (vBGMNo == d_->current)

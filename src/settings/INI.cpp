@@ -290,7 +290,7 @@ void INI::SetIniFileName(const QString& vFileName)
     fileName_ = vFileName;
     path_ = (inConfigFolder_ ? clsCommon::FallbackPath() : folder) + vFileName;
     sourcePath_.clear();
-    failureReported_ = foreignReported_ = dropReported_ = false;
+    warned_.clear();
     AvoidForeignFile();
 }
 
@@ -301,13 +301,12 @@ bool INI::AvoidForeignFile()
     if (inConfigFolder_)
         return false;
     const QString fallback = clsCommon::FallbackPath() + fileName_;
-    if (!foreignReported_) {
-        foreignReported_ = true;
-        qWarning("zorbel: %s is not a plain settings file the game may replace (not a plain "
-                 "file, read-only or over %lld bytes); it is left as it is, and the settings "
-                 "are kept in %s",
-                 qUtf8Printable(path_), kMaxFileSize, qUtf8Printable(fallback));
-    }
+    if (warned_.firstTime(QStringLiteral("foreign")))
+        qCWarning(lcSettings,
+                  "%s is not a plain settings file the game may replace (not a plain file, "
+                  "read-only or over %lld bytes); it is left as it is, and the settings are "
+                  "kept in %s",
+                  qUtf8Printable(path_), kMaxFileSize, qUtf8Printable(fallback));
     // A read-only file is still read, until the file in the configuration
     // folder exists: its progress is played and carried over, never lost.
     sourcePath_ = path_;
@@ -420,12 +419,11 @@ bool INI::PutIniAll(const QList<Entry>& entries)
         // Never write what the next start would refuse to read.
         if (text.size() > kMaxFileSize) {
             text = TextWithValues({}, entries);
-            if (!dropReported_) {
-                dropReported_ = true;
-                qWarning("zorbel: %s would grow beyond %lld bytes; only the game's own values "
-                         "are kept, the rest of the file is dropped",
-                         qUtf8Printable(path_), kMaxFileSize);
-            }
+            if (warned_.firstTime(QStringLiteral("drop")))
+                qCWarning(lcSettings,
+                          "%s would grow beyond %lld bytes; only the game's own values are "
+                          "kept, the rest of the file is dropped",
+                          qUtf8Printable(path_), kMaxFileSize);
         }
         if (inConfigFolder_)
             QDir().mkpath(QFileInfo(path_).absolutePath());
@@ -455,7 +453,7 @@ bool INI::PutIniAll(const QList<Entry>& entries)
             if (!ok)
                 file.cancelWriting();
             if (file.commit()) {
-                failureReported_ = false;
+                warned_.forget(QStringLiteral("failure"));
                 return true;
             }
         }
@@ -464,12 +462,11 @@ bool INI::PutIniAll(const QList<Entry>& entries)
     }
     // The game goes on with the values in memory; say so once, not at every
     // return to the title menu.
-    if (!failureReported_) {
-        failureReported_ = true;
-        qWarning("zorbel: could not save the settings to %s (%s); the game goes on without saving",
-                 qUtf8Printable(path_.isEmpty() ? QStringLiteral("(none)") : path_),
-                 qUtf8Printable(error));
-    }
+    if (warned_.firstTime(QStringLiteral("failure")))
+        qCWarning(lcSettings,
+                  "could not save the settings to %s (%s); the game goes on without saving",
+                  qUtf8Printable(path_.isEmpty() ? QStringLiteral("(none)") : path_),
+                  qUtf8Printable(error));
     return false;
 }
 

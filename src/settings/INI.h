@@ -2,6 +2,8 @@
 // key=value lines) beside the program.
 #pragma once
 
+#include "common/Logging.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -88,11 +90,11 @@ private:
     QString programFolder_;
     QString path_;
     QString fileName_;
-    bool inConfigFolder_ = false;  // the program's folder is not used
-    QString sourcePath_;           // a file not ours, read until ours exists
-    bool failureReported_ = false; // a failed write was already reported
-    bool foreignReported_ = false; // a file not ours was already reported
-    bool dropReported_ = false;    // dropping the rest of a big file, too
+    bool inConfigFolder_ = false; // the program's folder is not used
+    QString sourcePath_;          // a file not ours, read until ours exists
+    // A failed write, a file not ours, dropping the rest of a big file: each
+    // reported once for the file chosen.
+    WarnOnce warned_;
     bool failWrites_ = false;
 };
 
