@@ -22,12 +22,6 @@ bool g_open = false;
 bool g_failed = false; // no usable device: never tried again in this run
 bool g_midi = false;
 
-QStringList& soundFontDirs()
-{
-    static QStringList dirs;
-    return dirs;
-}
-
 // What opening the device warned about, for the whole run: a device opened
 // again after everybody let go says nothing new. Unlike the values above it
 // may go before the audio objects at the end of the program: only opening
@@ -87,7 +81,7 @@ void closeDevice()
     g_midi = false;
 }
 
-bool openDevice()
+bool openDevice(const QStringList& dirs)
 {
     // SDL must not take over SIGINT and SIGTERM: the window closes (and
     // saves) on them itself.
@@ -104,7 +98,6 @@ bool openDevice()
         return false;
     }
 
-    const QStringList dirs = soundFontDirs().isEmpty() ? defaultSoundFontDirs() : soundFontDirs();
     const QString soundFont = findSoundFont(dirs);
     if (soundFont.isEmpty()) {
         if (deviceWarnings().firstTime(QStringLiteral("soundfont")))
@@ -144,12 +137,12 @@ bool openDevice()
 
 } // namespace
 
-bool acquire()
+bool acquire(const QStringList& soundFontDirs)
 {
     if (!g_open) {
         if (g_failed)
             return false;
-        if (!openDevice()) {
+        if (!openDevice(soundFontDirs)) {
             g_failed = true;
             return false;
         }
@@ -197,11 +190,6 @@ QString findSoundFont(const QStringList& dirs)
 QStringList defaultSoundFontDirs()
 {
     return {QStringLiteral("/usr/share/sounds/sf2/"), QStringLiteral("/usr/share/sounds/sf3/")};
-}
-
-void setSoundFontDirs(const QStringList& dirs)
-{
-    soundFontDirs() = dirs;
 }
 
 } // namespace zorbel::audio

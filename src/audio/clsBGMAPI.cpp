@@ -59,6 +59,7 @@ struct clsBGMAPI::Impl {
     std::uint64_t ticket = 0;                // the load the open track waits for
     clsBGMAPI* owner = nullptr;              // whose track a finished load wakes
     QString folder;                          // where the tracks are
+    QStringList soundFontDirs;               // for opening the device
     QString loadingPath;
     // Track numbers and files, each warned about once. Only this thread
     // warns: the worker hands its errors back with the results.
@@ -79,7 +80,7 @@ struct clsBGMAPI::Impl {
 bool clsBGMAPI::Impl::ensureDevice()
 {
     if (!holdsDevice)
-        holdsDevice = audio::acquire();
+        holdsDevice = audio::acquire(soundFontDirs);
     return holdsDevice && audio::midiAvailable();
 }
 
@@ -159,10 +160,12 @@ void clsBGMAPI::Impl::freeMusic()
     endsAt.reset();
 }
 
-clsBGMAPI::clsBGMAPI(const QString& folder) : d_(std::make_unique<Impl>())
+clsBGMAPI::clsBGMAPI(const QString& folder, const QStringList& soundFontDirs)
+    : d_(std::make_unique<Impl>())
 {
     d_->owner = this;
     d_->folder = folder;
+    d_->soundFontDirs = soundFontDirs;
 }
 
 clsBGMAPI::~clsBGMAPI()

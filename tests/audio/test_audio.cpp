@@ -457,16 +457,17 @@ private slots:
         if (!QCoreApplication::arguments().contains(QString("degraded:") + QTest::currentDataTag()))
             QSKIP("runs alone, in a fresh process");
         qputenv("SDL_AUDIODRIVER", noDevice ? "none" : "dummy");
-        audio::setSoundFontDirs({kFolder}); // none there
+        clsBGMAPI music(kFolder, {kFolder}); // no SoundFont there; it opens the device
+        add(music);
         std::signal(SIGINT, SIG_DFL), std::signal(SIGTERM, SIG_DFL); // not the test framework's
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(noDevice ? "^no audio device \\("
                                                          : "^no General MIDI SoundFont in "));
         QTest::failOnWarning(QRegularExpression()); // nothing else
         for (int i = 0; i < 3; ++i) {
-            play(bgm, qint16(1 + i % 2), i % 2);
-            bgm.CalledByTimer(), bgm.WaitForLoad(), snd.PlayAsync(kPi, 0, 1, 0);
-            QVERIFY(bgm.GetBGMStopped() && audio::isOpen() != noDevice && !Mix_PlayingMusic());
+            play(music, qint16(1 + i % 2), i % 2);
+            music.CalledByTimer(), music.WaitForLoad(), snd.PlayAsync(kPi, 0, 1, 0);
+            QVERIFY(music.GetBGMStopped() && audio::isOpen() != noDevice && !Mix_PlayingMusic());
             QCOMPARE(Mix_Playing(0) != 0, !noDevice);
         }
         QVERIFY(std::signal(SIGINT, SIG_DFL) == SIG_DFL && std::signal(SIGTERM, SIG_DFL) == SIG_DFL);
