@@ -1,6 +1,7 @@
 // Zorbel: a game about making random numbers by hand.
 #include "audio/Sound.h"
 #include "audio/clsBGMAPI.h"
+#include "common/Logging.h"
 #include "common/clsCommon.h"
 #include "effects/Look.h"
 #include "game/Random.h"
@@ -25,6 +26,8 @@ int main(int argc, char** argv)
     // A closed standard output or error loses the messages, never the game:
     // a write to a closed pipe fails with EPIPE instead of ending us.
     std::signal(SIGPIPE, SIG_IGN);
+    // Our warnings read "zorbel: <text>", whichever part of the game says them.
+    zorbel::installMessageHandler();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zorbel"));

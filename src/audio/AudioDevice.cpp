@@ -1,14 +1,13 @@
 #include "audio/AudioDevice.h"
 
+#include "common/Logging.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 #include <fluidsynth.h>
-
-#include <cstdio>
 
 namespace zorbel::audio
 {
@@ -23,22 +22,14 @@ bool g_open = false;
 bool g_failed = false; // no usable device: never tried again in this run
 bool g_midi = false;
 
-QStringList& soundFontDirs()
+// What opening the device warned about, for the whole run: a device opened
+// again after everybody let go says nothing new. Unlike the values above it
+// may go before the audio objects at the end of the program: only opening
+// the device warns, and on their way out they only release it.
+WarnOnce& deviceWarnings()
 {
-    static QStringList dirs;
-    return dirs;
-}
-
-QSet<QString>& warnedKeys()
-{
-    static QSet<QString> keys;
-    return keys;
-}
-
-QStringList& warningLines()
-{
-    static QStringList lines;
-    return lines;
+    static WarnOnce warned;
+    return warned;
 }
 
 QString sdlError()
@@ -90,7 +81,7 @@ void closeDevice()
     g_midi = false;
 }
 
-bool openDevice()
+bool openDevice(const QStringList& dirs)
 {
     // SDL must not take over SIGINT and SIGTERM: the window closes (and
     // saves) on them itself.
@@ -101,17 +92,17 @@ bool openDevice()
     SDL_SetHint("SDL_MIXER_DISABLE_TIMIDITY", "1");
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        warnOnce(QStringLiteral("device"),
-                 QStringLiteral("no audio device (%1); sounds and music are off").arg(sdlError()));
+        if (deviceWarnings().firstTime(QStringLiteral("device")))
+            qCWarning(lcAudio, "no audio device (%s); sounds and music are off",
+                      qUtf8Printable(sdlError()));
         return false;
     }
 
-    const QStringList dirs = soundFontDirs().isEmpty() ? defaultSoundFontDirs() : soundFontDirs();
     const QString soundFont = findSoundFont(dirs);
     if (soundFont.isEmpty()) {
-        warnOnce(QStringLiteral("soundfont"),
-                 QStringLiteral("no General MIDI SoundFont in %1; music is off")
-                     .arg(dirs.join(QStringLiteral(", "))));
+        if (deviceWarnings().firstTime(QStringLiteral("soundfont")))
+            qCWarning(lcAudio, "no General MIDI SoundFont in %s; music is off",
+                      qUtf8Printable(dirs.join(QStringLiteral(", "))));
     } else {
         // Exactly one path, given before the device opens: the FluidSynth
         // backend checks it when the device opens and loads it per track.
@@ -120,9 +111,9 @@ bool openDevice()
     }
 
     if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
-        warnOnce(QStringLiteral("device"),
-                 QStringLiteral("cannot open the audio device (%1); sounds and music are off")
-                     .arg(QString::fromUtf8(Mix_GetError())));
+        if (deviceWarnings().firstTime(QStringLiteral("device")))
+            qCWarning(lcAudio, "cannot open the audio device (%s); sounds and music are off",
+                      Mix_GetError());
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
@@ -134,9 +125,9 @@ bool openDevice()
 
     g_midi = !soundFont.isEmpty() && Mix_HasMusicDecoder("FLUIDSYNTH");
     if (!soundFont.isEmpty() && !g_midi) {
-        warnOnce(QStringLiteral("fluidsynth"),
-                 QStringLiteral("FluidSynth cannot use %1 (%2); music is off")
-                     .arg(soundFont, QString::fromUtf8(Mix_GetError())));
+        if (deviceWarnings().firstTime(QStringLiteral("fluidsynth")))
+            qCWarning(lcAudio, "FluidSynth cannot use %s (%s); music is off",
+                      qUtf8Printable(soundFont), Mix_GetError());
     }
     if (g_midi)
         holdSynthesizer();
@@ -146,12 +137,12 @@ bool openDevice()
 
 } // namespace
 
-bool acquire()
+bool acquire(const QStringList& soundFontDirs)
 {
     if (!g_open) {
         if (g_failed)
             return false;
-        if (!openDevice()) {
+        if (!openDevice(soundFontDirs)) {
             g_failed = true;
             return false;
         }
@@ -199,27 +190,6 @@ QString findSoundFont(const QStringList& dirs)
 QStringList defaultSoundFontDirs()
 {
     return {QStringLiteral("/usr/share/sounds/sf2/"), QStringLiteral("/usr/share/sounds/sf3/")};
-}
-
-void setSoundFontDirs(const QStringList& dirs)
-{
-    soundFontDirs() = dirs;
-}
-
-void warnOnce(const QString& key, const QString& text)
-{
-    if (warnedKeys().contains(key))
-        return;
-    warnedKeys().insert(key);
-    const QString line = QStringLiteral("zorbel: ") + text;
-    warningLines().append(line);
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-}
-
-QStringList warnings()
-{
-    return warningLines();
 }
 
 } // namespace zorbel::audio

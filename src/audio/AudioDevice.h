@@ -2,6 +2,9 @@
 //
 // Opened on first need by whichever Sound or clsBGMAPI object needs it,
 // closed when the last of them lets go, so they may shut down in any order.
+// Both are handed the folders to look for a SoundFont in (the game leaves
+// the default ones, tests give their own); the one that opens the device
+// decides which SoundFont it keeps.
 // Everything here is called from the user-interface thread only.
 #pragma once
 
@@ -11,11 +14,16 @@
 namespace zorbel::audio
 {
 
+// The folders searched at run time (Debian's usual places).
+QStringList defaultSoundFontDirs();
+
 // Opens the device if needed and counts one more holder. False when there
 // is no usable device (then everything stays silent; the cause is warned
 // about once for the whole run and the device is not tried again). Each
 // object holds the device at most once and releases what it acquired.
-bool acquire();
+// The call that opens the device looks for the SoundFont in soundFontDirs
+// (see findSoundFont); while the device stays open it keeps that one.
+bool acquire(const QStringList& soundFontDirs = defaultSoundFontDirs());
 
 // One holder lets go; the device closes when nobody holds it any more.
 void release();
@@ -37,19 +45,5 @@ constexpr int kMusicVolume = 80;
 // Empty when there is none. Links are followed; a dangling link, a folder or
 // an unreadable file does not count.
 QString findSoundFont(const QStringList& dirs);
-
-// The folders searched at run time (Debian's usual places).
-QStringList defaultSoundFontDirs();
-
-// Tests point the SoundFont search elsewhere; an empty list restores the
-// default folders. Takes effect the next time the device opens.
-void setSoundFontDirs(const QStringList& dirs);
-
-// Writes "zorbel: <text>" to standard error the first time key is seen in
-// this run, and nothing for later calls with the same key.
-void warnOnce(const QString& key, const QString& text);
-
-// Every warning line written so far, oldest first (for tests).
-QStringList warnings();
 
 } // namespace zorbel::audio

@@ -19,7 +19,10 @@ constexpr int kChannel = 0;
 constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
 } // namespace
 
-Sound::Sound(const QString& folder) : m_folder(folder) {}
+Sound::Sound(const QString& folder, const QStringList& soundFontDirs)
+    : folder_(folder), soundFontDirs_(soundFontDirs)
+{
+}
 
 Sound::~Sound()
 {
@@ -28,7 +31,7 @@ Sound::~Sound()
 
 void Sound::Add(const QString& FileName)
 {
-    m_entries.push_back(Entry{m_folder + FileName});
+    entries_.push_back(Entry{folder_ + FileName});
 }
 
 void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16_t,
@@ -36,14 +39,14 @@ void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16
 {
     if (!SoundOn)
         return;
-    if (SoundNumber < 1 || SoundNumber > static_cast<int>(m_entries.size())) {
-        audio::warnOnce(QStringLiteral("sound:%1").arg(SoundNumber),
-                        QStringLiteral("no sound number %1").arg(SoundNumber));
+    if (SoundNumber < 1 || SoundNumber > static_cast<int>(entries_.size())) {
+        if (warned_.firstTime(QStringLiteral("sound:%1").arg(SoundNumber)))
+            qCWarning(lcAudio, "no sound number %d", SoundNumber);
         return;
     }
-    if (!m_holdsDevice)
-        m_holdsDevice = audio::acquire();
-    if (!m_holdsDevice)
+    if (!holdsDevice_)
+        holdsDevice_ = audio::acquire(soundFontDirs_);
+    if (!holdsDevice_)
         return;
     if (NoStopFlg && Mix_Playing(kChannel))
         return;
@@ -59,7 +62,7 @@ void Sound::PlayAsync(std::int16_t SoundNumber, std::int16_t LoopFlg, std::int16
 
 Mix_Chunk* Sound::chunkFor(int number)
 {
-    Entry& e = m_entries[static_cast<std::size_t>(number - 1)];
+    Entry& e = entries_[static_cast<std::size_t>(number - 1)];
     if (!e.chunk && !e.failed) {
         // Read here rather than by the mixer, which would block the game in
         // open() on a named pipe in the sound's place.
@@ -77,8 +80,9 @@ Mix_Chunk* Sound::chunkFor(int number)
         }
         if (!e.chunk) {
             e.failed = true;
-            audio::warnOnce(QStringLiteral("file:") + e.path,
-                            QStringLiteral("cannot play %1 (%2)").arg(e.path, why));
+            if (warned_.firstTime(QStringLiteral("file:") + e.path))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(e.path),
+                          qUtf8Printable(why));
         }
     }
     return e.chunk;
@@ -86,21 +90,21 @@ Mix_Chunk* Sound::chunkFor(int number)
 
 void Sound::StopSound()
 {
-    if (m_holdsDevice)
+    if (holdsDevice_)
         Mix_HaltChannel(kChannel);
 }
 
 void Sound::RemoveAll()
 {
     freeChunks();
-    m_entries.clear();
+    entries_.clear();
 }
 
 void Sound::freeChunks()
 {
-    if (m_holdsDevice)
+    if (holdsDevice_)
         Mix_HaltChannel(kChannel);
-    for (Entry& e : m_entries) {
+    for (Entry& e : entries_) {
         // Chunks exist only while the device is held.
         Mix_FreeChunk(e.chunk);
         e.chunk = nullptr;
@@ -111,9 +115,9 @@ void Sound::freeChunks()
 void Sound::Shutdown()
 {
     freeChunks();
-    if (m_holdsDevice) {
+    if (holdsDevice_) {
         audio::release();
-        m_holdsDevice = false;
+        holdsDevice_ = false;
     }
 }
 

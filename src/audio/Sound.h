@@ -1,7 +1,9 @@
 // Numbered sound effects, played on one channel without blocking.
 #pragma once
 
+#include "audio/AudioDevice.h"
 #include "audio/AudioInterfaces.h"
+#include "common/Logging.h"
 
 #include <QString>
 
@@ -17,8 +19,10 @@ class Sound final : public SoundEffects
 {
 public:
     // Sounds read from `folder` (ending with "/"). Any number may exist at
-    // once (they share the audio device and its one channel).
-    explicit Sound(const QString& folder);
+    // once (they share the audio device and its one channel). The device,
+    // when this opens it, looks for its SoundFont in soundFontDirs.
+    explicit Sound(const QString& folder,
+                   const QStringList& soundFontDirs = audio::defaultSoundFontDirs());
     ~Sound(); // shuts down
     Sound(const Sound&) = delete;
     Sound& operator=(const Sound&) = delete;
@@ -43,7 +47,8 @@ public:
     void Shutdown();
 
 private:
-    QString m_folder;
+    QString folder_;
+    QStringList soundFontDirs_;
     // The loaded sound of entry i + 1, read from its file at its first play.
     struct Entry {
         QString path;
@@ -53,8 +58,9 @@ private:
     Mix_Chunk* chunkFor(int number);
     void freeChunks();
 
-    std::vector<Entry> m_entries;
-    bool m_holdsDevice = false;
+    std::vector<Entry> entries_;
+    bool holdsDevice_ = false;
+    WarnOnce warned_; // numbers and files, each warned about once
 };
 
 } // namespace zorbel

@@ -19,6 +19,7 @@
 
 #include "audio/AudioDevice.h"
 #include "audio/MusicLoader.h"
+#include "common/Logging.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -58,7 +59,11 @@ struct clsBGMAPI::Impl {
     std::uint64_t ticket = 0;                // the load the open track waits for
     clsBGMAPI* owner = nullptr;              // whose track a finished load wakes
     QString folder;                          // where the tracks are
+    QStringList soundFontDirs;               // for opening the device
     QString loadingPath;
+    // Track numbers and files, each warned about once. Only this thread
+    // warns: the worker hands its errors back with the results.
+    WarnOnce warned;
 
     bool holdsDevice = false;
     std::unique_ptr<audio::MusicLoader> loader;
@@ -75,7 +80,7 @@ struct clsBGMAPI::Impl {
 bool clsBGMAPI::Impl::ensureDevice()
 {
     if (!holdsDevice)
-        holdsDevice = audio::acquire();
+        holdsDevice = audio::acquire(soundFontDirs);
     return holdsDevice && audio::midiAvailable();
 }
 
@@ -120,18 +125,18 @@ void clsBGMAPI::Impl::collect()
             continue;
         }
         if (!r.music) {
-            audio::warnOnce(QStringLiteral("file:") + loadingPath,
-                            QStringLiteral("cannot play %1 (%2)")
-                                .arg(loadingPath, QString::fromStdString(r.error)));
+            if (warned.firstTime(QStringLiteral("file:") + loadingPath))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(loadingPath),
+                          r.error.c_str());
             state = TrackState::Closed;
             continue;
         }
         music = r.music;
         Mix_VolumeMusic(audio::kMusicVolume);
         if (Mix_PlayMusic(music, loop ? -1 : 1) != 0) {
-            audio::warnOnce(QStringLiteral("file:") + loadingPath,
-                            QStringLiteral("cannot play %1 (%2)")
-                                .arg(loadingPath, QString::fromUtf8(Mix_GetError())));
+            if (warned.firstTime(QStringLiteral("file:") + loadingPath))
+                qCWarning(lcAudio, "cannot play %s (%s)", qUtf8Printable(loadingPath),
+                          Mix_GetError());
             freeMusic();
             state = TrackState::Closed;
             continue;
@@ -155,10 +160,12 @@ void clsBGMAPI::Impl::freeMusic()
     endsAt.reset();
 }
 
-clsBGMAPI::clsBGMAPI(const QString& folder) : d(std::make_unique<Impl>())
+clsBGMAPI::clsBGMAPI(const QString& folder, const QStringList& soundFontDirs)
+    : d_(std::make_unique<Impl>())
 {
-    d->owner = this;
-    d->folder = folder;
+    d_->owner = this;
+    d_->folder = folder;
+    d_->soundFontDirs = soundFontDirs;
 }
 
 clsBGMAPI::~clsBGMAPI()
@@ -168,70 +175,70 @@ clsBGMAPI::~clsBGMAPI()
 
 void clsBGMAPI::CalledByTimer()
 {
-    if (!GetBGMStopped() || d->state != TrackState::Playing)
+    if (!GetBGMStopped() || d_->state != TrackState::Playing)
         return;
-    if (d->loop) {
+    if (d_->loop) {
         // The mixer loops the track by itself; this only happens when it
         // stopped anyway. Start it afresh from a new load.
-        d->freeMusic();
-        d->state = TrackState::Closed;
-        d->startLoad();
+        d_->freeMusic();
+        d_->state = TrackState::Closed;
+        d_->startLoad();
     } else {
-        d->freeMusic();
-        d->state = TrackState::Closed;
+        d_->freeMusic();
+        d_->state = TrackState::Closed;
     }
 }
 
 void clsBGMAPI::InitBGM()
 {
-    d->on = true;
+    d_->on = true;
 }
 
 void clsBGMAPI::BGMOnOff(bool vOn)
 {
-    d->on = vOn;
+    d_->on = vOn;
 }
 
 void clsBGMAPI::AddBGM(const QString& vFileName)
 {
-    d->tracks.append(d->folder + vFileName);
+    d_->tracks.append(d_->folder + vFileName);
 }
 
 void clsBGMAPI::BGMPlay(std::int16_t vBGMNo, bool voNotLoop)
 {
-    if (!d->on) {
+    if (!d_->on) {
         BGMStop();
         return;
     }
-    if (vBGMNo < 1 || vBGMNo > d->tracks.size()) {
+    if (vBGMNo < 1 || vBGMNo > d_->tracks.size()) {
         // Never asked for by the game; whatever plays goes on.
-        audio::warnOnce(QStringLiteral("track:%1").arg(vBGMNo),
-                        QStringLiteral("no music track number %1").arg(vBGMNo));
+        if (d_->warned.firstTime(QStringLiteral("track:%1").arg(vBGMNo)))
+            qCWarning(lcAudio, "no music track number %d", vBGMNo);
         return;
     }
-    if (vBGMNo == d->current)
+    if (vBGMNo == d_->current)
         return;
     BGMStop();
-    d->loop = !voNotLoop;
-    d->current = vBGMNo;
-    d->startLoad();
+    d_->loop = !voNotLoop;
+    d_->current = vBGMNo;
+    d_->startLoad();
 }
 
 void clsBGMAPI::BGMStop()
 {
-    if (d->loader)
-        d->loader->cancel();
-    ++d->ticket; // a load still under way is freed when it arrives
-    d->freeMusic();
-    d->state = TrackState::Closed;
-    d->loop = false;
-    d->current = -1;
+    if (d_->loader)
+        d_->loader->cancel();
+    ++d_->ticket; // a load still under way is freed when it arrives
+    d_->freeMusic();
+    d_->state = TrackState::Closed;
+    d_->loop = false;
+    d_->current = -1;
 }
 
 bool clsBGMAPI::GetBGMStopped()
 {
-    d->collect();
-    switch (d->state) {
+    d_->collect();
+    switch (d_->state) {
     case TrackState::Closed:
         return true;
     case TrackState::Loading:
@@ -239,35 +246,35 @@ bool clsBGMAPI::GetBGMStopped()
     case TrackState::Playing:
         break;
     }
-    if (d->endsAt && Clock::now() >= *d->endsAt)
+    if (d_->endsAt && Clock::now() >= *d_->endsAt)
         return true;
     return Mix_PlayingMusic() == 0;
 }
 
 std::int16_t clsBGMAPI::CurrentTrack() const
 {
-    return d->current;
+    return d_->current;
 }
 
 void clsBGMAPI::WaitForLoad()
 {
-    if (d->loader) {
-        d->loader->waitIdle();
-        d->collect();
+    if (d_->loader) {
+        d_->loader->waitIdle();
+        d_->collect();
     }
 }
 
 void clsBGMAPI::Shutdown()
 {
-    if (d->loader) {
-        d->loader->stop();
-        d->loader.reset();
+    if (d_->loader) {
+        d_->loader->stop();
+        d_->loader.reset();
     }
-    d->wakeTarget.reset();
+    d_->wakeTarget.reset();
     BGMStop();
-    if (d->holdsDevice) {
+    if (d_->holdsDevice) {
         audio::release();
-        d->holdsDevice = false;
+        d_->holdsDevice = false;
     }
 }
 

@@ -2,9 +2,11 @@
 // polled by the main window's 75 ms timer.
 #pragma once
 
+#include "audio/AudioDevice.h"
 #include "audio/AudioInterfaces.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -17,8 +19,10 @@ class clsBGMAPI final : public BackgroundMusic
 public:
     // Tracks read from `folder` (ending with "/"). Any number may exist at
     // once (they share the audio device, but the mixer plays one track at a
-    // time: the last one started wins).
-    explicit clsBGMAPI(const QString& folder);
+    // time: the last one started wins). Should this object be the one to
+    // open the audio device, the SoundFont is looked for in soundFontDirs.
+    explicit clsBGMAPI(const QString& folder,
+                       const QStringList& soundFontDirs = audio::defaultSoundFontDirs());
     ~clsBGMAPI(); // shuts down
     clsBGMAPI(const clsBGMAPI&) = delete;
     clsBGMAPI& operator=(const clsBGMAPI&) = delete;
@@ -48,7 +52,7 @@ public:
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> d;
+    std::unique_ptr<Impl> d_;
 };
 
 } // namespace zorbel

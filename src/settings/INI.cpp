@@ -276,49 +276,48 @@ Target targetAt(const QString& path)
 
 } // namespace
 
-INI::INI(const QString& programFolder) : m_programFolder(programFolder) {}
+INI::INI(const QString& programFolder) : programFolder_(programFolder) {}
 
 void INI::SetIniFileName(const QString& vFileName)
 {
-    const QString folder = clsCommon::ChkPathBS(m_programFolder);
+    const QString folder = clsCommon::ChkPathBS(programFolder_);
     // An installed copy keeps the settings in the user's folder, whoever
     // runs it: the player may not write its folder (all progress would be
     // lost at every exit), and root writing there would leave a file the
     // package manager does not know. Only a folder outside the system's own
     // (a build folder, an unpacked copy) holds the file beside the program.
-    m_inConfigFolder = IsSystemFolder(folder) || !folderWritable(folder);
-    m_fileName = vFileName;
-    m_path = (m_inConfigFolder ? clsCommon::FallbackPath() : folder) + vFileName;
-    m_sourcePath.clear();
-    m_failureReported = m_foreignReported = m_dropReported = false;
+    inConfigFolder_ = IsSystemFolder(folder) || !folderWritable(folder);
+    fileName_ = vFileName;
+    path_ = (inConfigFolder_ ? clsCommon::FallbackPath() : folder) + vFileName;
+    sourcePath_.clear();
+    warned_.clear();
     AvoidForeignFile();
 }
 
 bool INI::AvoidForeignFile()
 {
-    if (targetAt(m_path) != Target::Foreign)
+    if (targetAt(path_) != Target::Foreign)
         return true;
-    if (m_inConfigFolder)
+    if (inConfigFolder_)
         return false;
-    const QString fallback = clsCommon::FallbackPath() + m_fileName;
-    if (!m_foreignReported) {
-        m_foreignReported = true;
-        qWarning("zorbel: %s is not a plain settings file the game may replace (not a plain "
-                 "file, read-only or over %lld bytes); it is left as it is, and the settings "
-                 "are kept in %s",
-                 qUtf8Printable(m_path), kMaxFileSize, qUtf8Printable(fallback));
-    }
+    const QString fallback = clsCommon::FallbackPath() + fileName_;
+    if (warned_.firstTime(QStringLiteral("foreign")))
+        qCWarning(lcSettings,
+                  "%s is not a plain settings file the game may replace (not a plain file, "
+                  "read-only or over %lld bytes); it is left as it is, and the settings are "
+                  "kept in %s",
+                  qUtf8Printable(path_), kMaxFileSize, qUtf8Printable(fallback));
     // A read-only file is still read, until the file in the configuration
     // folder exists: its progress is played and carried over, never lost.
-    m_sourcePath = m_path;
-    m_inConfigFolder = true;
-    m_path = fallback;
-    return targetAt(m_path) != Target::Foreign;
+    sourcePath_ = path_;
+    inConfigFolder_ = true;
+    path_ = fallback;
+    return targetAt(path_) != Target::Foreign;
 }
 
 QString INI::FilePath() const
 {
-    return m_path;
+    return path_;
 }
 
 bool INI::IsSystemFolder(const QString& folder)
@@ -328,9 +327,9 @@ bool INI::IsSystemFolder(const QString& folder)
 
 QByteArray INI::ReadFileText() const
 {
-    if (!m_sourcePath.isEmpty() && !QFileInfo::exists(m_path))
-        return ReadPlainFile(m_sourcePath);
-    return ReadPlainFile(m_path);
+    if (!sourcePath_.isEmpty() && !QFileInfo::exists(path_))
+        return ReadPlainFile(sourcePath_);
+    return ReadPlainFile(path_);
 }
 
 QByteArray INI::ReadPlainFile(const QString& path)
@@ -410,7 +409,7 @@ void INI::PutIni(const QString& AppName, const QString& KeyName, const QString& 
 bool INI::PutIniAll(const QList<Entry>& entries)
 {
     QString error;
-    if (m_path.isEmpty()) {
+    if (path_.isEmpty()) {
         error = QStringLiteral("no settings file name was set");
     } else {
         // The file may have been replaced since the folder was chosen.
@@ -420,20 +419,19 @@ bool INI::PutIniAll(const QList<Entry>& entries)
         // Never write what the next start would refuse to read.
         if (text.size() > kMaxFileSize) {
             text = TextWithValues({}, entries);
-            if (!m_dropReported) {
-                m_dropReported = true;
-                qWarning("zorbel: %s would grow beyond %lld bytes; only the game's own values "
-                         "are kept, the rest of the file is dropped",
-                         qUtf8Printable(m_path), kMaxFileSize);
-            }
+            if (warned_.firstTime(QStringLiteral("drop")))
+                qCWarning(lcSettings,
+                          "%s would grow beyond %lld bytes; only the game's own values are "
+                          "kept, the rest of the file is dropped",
+                          qUtf8Printable(path_), kMaxFileSize);
         }
-        if (m_inConfigFolder)
-            QDir().mkpath(QFileInfo(m_path).absolutePath());
+        if (inConfigFolder_)
+            QDir().mkpath(QFileInfo(path_).absolutePath());
         // The new text goes to a temporary file beside the old one (beside
         // the file a link leads to), which is renamed over it only once it
         // is complete: a crash, a kill or a full disk leaves either the old
         // file or the new one. The new file gets the old one's permissions.
-        QSaveFile file(m_path);
+        QSaveFile file(path_);
         if (!ours) {
             error = QStringLiteral("not a plain file the game may write");
         } else if (text.size() > kMaxFileSize) {
@@ -448,14 +446,14 @@ bool INI::PutIniAll(const QList<Entry>& entries)
                 error = QString::fromLocal8Bit(std::strerror(errno));
                 ok = false;
             }
-            if (ok && m_failWrites) {
+            if (ok && failWrites_) {
                 error = QStringLiteral("simulated failure");
                 ok = false;
             }
             if (!ok)
                 file.cancelWriting();
             if (file.commit()) {
-                m_failureReported = false;
+                warned_.forget(QStringLiteral("failure"));
                 return true;
             }
         }
@@ -464,12 +462,11 @@ bool INI::PutIniAll(const QList<Entry>& entries)
     }
     // The game goes on with the values in memory; say so once, not at every
     // return to the title menu.
-    if (!m_failureReported) {
-        m_failureReported = true;
-        qWarning("zorbel: could not save the settings to %s (%s); the game goes on without saving",
-                 qUtf8Printable(m_path.isEmpty() ? QStringLiteral("(none)") : m_path),
-                 qUtf8Printable(error));
-    }
+    if (warned_.firstTime(QStringLiteral("failure")))
+        qCWarning(lcSettings,
+                  "could not save the settings to %s (%s); the game goes on without saving",
+                  qUtf8Printable(path_.isEmpty() ? QStringLiteral("(none)") : path_),
+                  qUtf8Printable(error));
     return false;
 }
 

@@ -2,6 +2,8 @@
 // key=value lines) beside the program.
 #pragma once
 
+#include "common/Logging.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -59,7 +61,7 @@ public:
 
     // Test seam: while on, every write fails at the moment the new file
     // would replace the old one.
-    void SetWriteFailureForTesting(bool fail) { m_failWrites = fail; }
+    void SetWriteFailureForTesting(bool fail) { failWrites_ = fail; }
 
     // A settings file larger than this is not read at all, nor replaced: it
     // is left as it is, and the settings go to the configuration folder.
@@ -80,20 +82,20 @@ private:
     QByteArray ReadFileText() const;
     static QByteArray ReadPlainFile(const QString& path);
 
-    // Moves m_path to the configuration folder when the file there is not
+    // Moves path_ to the configuration folder when the file there is not
     // ours to write. False when the configuration folder's file is not
     // ours either.
     bool AvoidForeignFile();
 
-    QString m_programFolder;
-    QString m_path;
-    QString m_fileName;
-    bool m_inConfigFolder = false;  // the program's folder is not used
-    QString m_sourcePath;           // a file not ours, read until ours exists
-    bool m_failureReported = false; // a failed write was already reported
-    bool m_foreignReported = false; // a file not ours was already reported
-    bool m_dropReported = false;    // dropping the rest of a big file, too
-    bool m_failWrites = false;
+    QString programFolder_;
+    QString path_;
+    QString fileName_;
+    bool inConfigFolder_ = false; // the program's folder is not used
+    QString sourcePath_;          // a file not ours, read until ours exists
+    // A failed write, a file not ours, dropping the rest of a big file: each
+    // reported once for the file chosen.
+    WarnOnce warned_;
+    bool failWrites_ = false;
 };
 
 } // namespace zorbel
