@@ -35,6 +35,23 @@ double runVariance(std::int64_t m, std::int64_t squares, std::int64_t n)
 // the followers each sequence brings.
 constexpr int kDirectOrder3 = 16;
 
+// The number of bits set, without the popcnt instruction that the
+// x86-64 baseline lacks.
+int bitCount(std::uint64_t v)
+{
+    v -= (v >> 1) & 0x5555555555555555;
+    v = (v & 0x3333333333333333) + ((v >> 2) & 0x3333333333333333);
+    v = (v + (v >> 4)) & 0x0f0f0f0f0f0f0f0f;
+    return static_cast<int>((v * 0x0101010101010101) >> 56);
+}
+
+// Bit 7 of each byte of v, the other bits clear, as 8 bits: byte j's bit
+// becomes bit j.
+std::uint64_t bitsOfBytes(std::uint64_t v)
+{
+    return ((v >> 7) * 0x0102040810204080) >> 56;
+}
+
 // The guess of a context once follower f has been counted count times: f
 // when it has come at least as often as the guess so far.
 std::uint64_t take(std::uint64_t best, std::uint64_t count, std::uint8_t f)
@@ -75,6 +92,12 @@ void IndexCalculator::growTables(std::size_t n)
         gapCounts_.resize(2 * n + 1, 0);
     if (!chain3_.empty() && followers3_.size() < n)
         followers3_.resize(n);
+    if (chances_.size() < n)
+        chances_.resize(n);
+    if (ups_.size() < n / 64 + 1) {
+        ups_.resize(n / 64 + 1);
+        downs_.resize(n / 64 + 1);
+    }
 }
 
 // The guessing machine: before each symbol, the longest context of the last
@@ -91,15 +114,18 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
         std::fill(best_.begin(), best_.end(), 0);
         base_ = 0;
     }
-    const int hits = k_ <= kDirectOrder3 ? predictLonger<true>(x) : predictLonger<false>(x);
+    const int hits = k_ == 10              ? predictLonger<true, 10>(x)
+                     : k_ <= kDirectOrder3 ? predictLonger<true, 0>(x)
+                                           : predictLonger<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
     std::fill_n(best_.begin() + 1, k, 0);
     return hits;
 }
 
-template <bool direct> int IndexCalculator::predictLonger(std::span<const std::uint8_t> x)
+template <bool direct, std::size_t K>
+int IndexCalculator::predictLonger(std::span<const std::uint8_t> x)
 {
-    const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
+    const std::size_t n = x.size(), k = K ? K : static_cast<std::size_t>(k_);
     const std::uint32_t base = base_;
     const std::uint64_t stale = std::uint64_t{base} << 8 | 0xff; // a guess above is this one's
     std::uint32_t* const counts = counts_.data();
@@ -151,8 +177,13 @@ template <bool direct> int IndexCalculator::predictLonger(std::span<const std::u
         best[c2] = take(g2, count2, f);
         if constexpr (direct) {
             std::uint32_t& count = counts[c3 * k + f1];
-            count = std::max(count, base) + 1;
-            best[c3] = take(g3, count, f);
+            if (g3 > stale) { // seen before in this sequence
+                count = std::max(count, base) + 1;
+                best[c3] = take(g3, count, f);
+            } else { // new, as most are in a short sequence
+                count = base + 1;
+                best[c3] = std::uint64_t{base + 1} << 8 | f;
+            }
         } else {
             const std::int32_t first = g3 > stale ? chain3_[c3] : -1;
             std::int32_t i = first;
@@ -219,15 +250,75 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     r.n = static_cast<int>(n);
     r.predictorHits = predict(x); // counts the symbols and the pairs too
 
-    // One pass for the rest. A run's length at each of its symbols is the
-    // distance from its start plus one, and the sum of those lengths gives
-    // the sum of squares. A turn is a change of direction: 1 up, 2 down, 0
-    // none yet, and each change from one to the other adds 3 to dirChanges.
-    // A gap is counted in gapCounts_[i - last place], and a first sighting
-    // from the place -n - 1 lands past n, where no gap does.
+    // The steps as bits, 64 to a word: bit i - 1 of ups (downs) is set when
+    // x[i] is above (below) x[i - 1]. Eight steps at a time: for bytes a
+    // and b below 128, bit 7 of (a | 128) - b is set when a >= b.
+    const std::size_t words = (n + 62) / 64;
+    std::uint64_t* const ups = ups_.data();
+    std::uint64_t* const downs = downs_.data();
+    std::fill_n(ups, words, 0);
+    std::fill_n(downs, words, 0);
+    std::size_t step = 0;
+    for (constexpr std::uint64_t h = 0x8080808080808080; step + 9 <= n; step += 8) {
+        std::uint64_t before, after;
+        std::memcpy(&before, x.data() + step, 8);
+        std::memcpy(&after, x.data() + step + 1, 8);
+        ups[step / 64] |= bitsOfBytes(~((before | h) - after) & h) << (step % 64);
+        downs[step / 64] |= bitsOfBytes(~((after | h) - before) & h) << (step % 64);
+    }
+    for (; step + 1 < n; ++step) {
+        ups[step / 64] |= std::uint64_t{x[step + 1] > x[step]} << (step % 64);
+        downs[step / 64] |= std::uint64_t{x[step + 1] < x[step]} << (step % 64);
+    }
+
+    // A turn is a step up after the last step that was not level went down,
+    // or the other way round. Whether the last step that was not level went
+    // down is filled into the level steps after it by an addition: its
+    // carry runs through the level steps up to the next step up.
+    std::int64_t turns = 0;
+    std::uint64_t upCarry = 0, downCarry = 0, upBefore = 0, downBefore = 0;
+    for (std::size_t w = 0; w < words; ++w) {
+        const std::uint64_t u = ups[w], d = downs[w], notUp = ~u, notDown = ~d;
+        const auto fill = [](std::uint64_t within, std::uint64_t from, std::uint64_t& carry) {
+            const unsigned __int128 sum = static_cast<unsigned __int128>(within) + from + carry;
+            carry = static_cast<std::uint64_t>(sum >> 64);
+            return ((static_cast<std::uint64_t>(sum) ^ within) | from) & within;
+        };
+        const std::uint64_t wentDown = fill(notUp, d, downCarry),
+                            wentUp = fill(notDown, u, upCarry);
+        turns += bitCount((u & (wentDown << 1 | downBefore)) | (d & (wentUp << 1 | upBefore)));
+        downBefore = wentDown >> 63;
+        upBefore = wentUp >> 63;
+    }
+
+    // The sums of squares of run lengths: a run of b steps up and b + 1
+    // symbols has (b + 1)^2 = 1 + b + 2 (b + (b - 1) + ... + 1), and the sum
+    // in brackets counts the places where j steps up in a row end, for each j.
     const auto sn = static_cast<std::int64_t>(n);
-    std::int64_t upStarts = 0, downStarts = 0, upStart = 0, downStart = 0;
-    int dir = 0, dirChanges = 0;
+    const auto runSquares = [words](std::uint64_t* bits, std::int64_t& steps) {
+        std::int64_t ends = 0;
+        steps = -1;
+        for (std::uint64_t any = 1; any;) {
+            std::uint64_t carry = 0;
+            any = 0;
+            for (std::size_t w = 0; w < words; ++w) {
+                const std::uint64_t v = bits[w];
+                ends += bitCount(v);
+                bits[w] = v & (v << 1 | carry);
+                carry = v >> 63;
+                any |= bits[w];
+            }
+            if (steps < 0)
+                steps = ends; // the first round counts the steps themselves
+        }
+        return ends;
+    };
+    std::int64_t upSteps = 0, downSteps = 0;
+    const std::int64_t upEnds = runSquares(ups, upSteps), downEnds = runSquares(downs, downSteps);
+
+    // One pass for the rest. A gap is counted in gapCounts_[i - last
+    // place], and a first sighting from the place -n - 1 lands past n, where
+    // no gap does.
     const std::uint64_t all = k_ == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
     std::uint64_t seen = std::uint64_t{1} << x[0];
     std::int64_t segments = 0, covered = 0;
@@ -237,27 +328,18 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     std::uint32_t* const lag2 = lag2_.data();
     ++gapCounts[n + 1];
     last[x[0]] = 0;
-    for (std::int64_t i = 1; i < sn; ++i) {
-        const std::uint8_t s = x[static_cast<std::size_t>(i)],
-                           before = x[static_cast<std::size_t>(i - 1)];
-        if (i >= 2)
-            ++lag2[x[static_cast<std::size_t>(i - 2)] * k + s];
-        upStart = s > before ? upStart : i;
-        downStart = s < before ? downStart : i;
-        upStarts += upStart;
-        downStarts += downStart;
-        const int was = dir;
-        dir = s > before ? 1 : s < before ? 2 : dir;
-        dirChanges += was ^ dir;
-
+    for (std::int64_t j = 1; j < sn; ++j) {
+        const std::uint8_t s = x[static_cast<std::size_t>(j)];
+        if (j >= 2)
+            ++lag2[x[static_cast<std::size_t>(j - 2)] * k + s];
         seen |= std::uint64_t{1} << s;
         if (seen == all) {
             ++segments;
-            covered = i + 1;
+            covered = j + 1;
             seen = 0;
         }
-        ++gapCounts[i - last[s]];
-        last[s] = i;
+        ++gapCounts[j - last[s]];
+        last[s] = j;
     }
 
     // The symbol counts, in alphabet order. Sums of f ln f are in long
@@ -277,20 +359,17 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         symbolCounts[i] = 0;
     }
 
-    // The pairs: neighbours one place apart and steps up before the wrap
-    // is added, then the cells row by row.
+    // The pairs: neighbours one place apart before the wrap is added, then
+    // the cells row by row.
     std::uint32_t* const pairs = counts_.data() + 1 + k;
-    std::int64_t up1 = 0, down1 = 0, ups = 0;
+    std::int64_t up1 = 0, down1 = 0;
     for (std::size_t a = 0; a < k; ++a) {
         r.repetitions += static_cast<int>(pairs[a * k + a]);
         if (a + 1 < k) {
             up1 += pairs[a * k + a + 1];
             down1 += pairs[(a + 1) * k + a];
         }
-        for (std::size_t b = a + 1; b < k; ++b)
-            ups += pairs[a * k + b];
     }
-    const std::int64_t downs = sn - 1 - ups - r.repetitions;
     ++pairs[x[n - 1] * k + x[0]]; // the wrap pair
     int empty = 0;
     for (std::size_t c = 0; c < k * k; ++c) {
@@ -313,10 +392,9 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     r.adjacencyUp = 100.0 * static_cast<double>(up1) / pairsIn;
     r.adjacencyDown = 100.0 * static_cast<double>(down1) / pairsIn;
     r.adjacency = 100.0 * static_cast<double>(up1 + down1) / pairsIn;
-    r.tpi = n >= 3 ? 150.0 * (dirChanges / 3) / static_cast<double>(n - 2) : kNaN;
-    const std::int64_t lengths = sn * (sn + 1) / 2; // the sum of i + 1 over the places
-    r.runsUp = runVariance(sn - ups, 2 * (lengths - upStarts) - sn, sn);
-    r.runsDown = runVariance(sn - downs, 2 * (lengths - downStarts) - sn, sn);
+    r.tpi = n >= 3 ? 150.0 * static_cast<double>(turns) / static_cast<double>(n - 2) : kNaN;
+    r.runsUp = runVariance(sn - upSteps, sn + 2 * upEnds, sn);
+    r.runsDown = runVariance(sn - downSteps, sn + 2 * downEnds, sn);
 
     r.coupon = distinct == k ? static_cast<double>(covered) / static_cast<double>(segments) : kNaN;
     r.gapMedian = r.gapMean = r.gapMode = kNaN;
@@ -344,7 +422,15 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         r.gapMedian = static_cast<double>(loValue + hiValue) / 2;
     }
 
-    pValue(r);
+    // The chance depends on n and the hits only, and sequences of one
+    // length take few hit counts: each is worked out once per length.
+    Chance& chance = chances_[static_cast<std::size_t>(r.predictorHits)];
+    if (chance.n != r.n) {
+        pValue(r);
+        chance = Chance{r.n, r.predictorP, r.predictorLnP};
+    }
+    r.predictorP = chance.p;
+    r.predictorLnP = chance.lnP;
     return r;
 }
 

@@ -64,9 +64,15 @@ private:
         std::uint8_t symbol;
     };
 
+    struct Chance { // predictorP and predictorLnP for some hits in a sequence of n
+        int n = 0;
+        double p = 1;
+        long double lnP = 0;
+    };
+
     void growTables(std::size_t n);
     int predict(std::span<const std::uint8_t> x);
-    template <bool direct> int predictLonger(std::span<const std::uint8_t> x);
+    template <bool direct, std::size_t K> int predictLonger(std::span<const std::uint8_t> x);
     void pValue(Indices& r) const;
 
     int k_;
@@ -91,6 +97,8 @@ private:
     std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
     std::vector<long double> fLnF_;        // f ln f, 0 for f <= 1
     std::vector<long double> lnFactorial_;
+    std::vector<Chance> chances_;            // by hits
+    std::vector<std::uint64_t> ups_, downs_; // the steps as bits
 };
 
 } // namespace zorbel
