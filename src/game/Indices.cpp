@@ -77,15 +77,19 @@ IndexCalculator::IndexCalculator(int alphabetSize)
         chain3_.assign(contexts, -1);
     }
     lag2_.assign(k * k, 0);
+    terms_.assign(2 * k * k, 0);
 }
 
 // The tables that depend on the length only grow, so the longest sequence
 // sets their size once.
 void IndexCalculator::growTables(std::size_t n)
 {
-    for (std::size_t f = fLnF_.size(); f <= n; ++f)
-        fLnF_.push_back(f > 1 ? static_cast<long double>(f) * std::log(static_cast<long double>(f))
-                              : 0.0L);
+    for (std::size_t f = fLnF_.size(); f <= n; ++f) {
+        const long double v =
+            f > 1 ? static_cast<long double>(f) * std::log(static_cast<long double>(f)) : 0.0L;
+        const auto hi = static_cast<double>(v);
+        fLnF_.push_back(Term{hi, static_cast<double>(v - hi)});
+    }
     for (std::size_t i = lnFactorial_.size(); i < n; ++i)
         lnFactorial_.push_back(std::lgamma(static_cast<long double>(i) + 1));
     if (gapCounts_.size() < 2 * n + 1)
@@ -352,7 +356,7 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     std::size_t distinct = 0;
     for (std::size_t i = 0; i < k; ++i) {
         const std::uint32_t c = symbolCounts[i];
-        sumCounts += fLnF_[c];
+        sumCounts += fLnF(c);
         squares += static_cast<std::int64_t>(c) * c;
         maxCount = std::max(maxCount, c);
         distinct += c > 0;
@@ -371,18 +375,36 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         }
     }
     ++pairs[x[n - 1] * k + x[0]]; // the wrap pair
+    // Only cells of 2 or more add to the sums, as f ln f is 0 below: they
+    // are gathered first, in order and without a branch, so that the long
+    // double additions, each waiting for the one before, are few.
+    std::uint32_t* const pairTerms = terms_.data();
+    std::uint32_t* const lag2Terms = pairTerms + k * k;
+    std::size_t pairsUsed = 0, lag2Used = 0;
     int empty = 0;
     for (std::size_t c = 0; c < k * k; ++c) {
-        sumPairs += fLnF_[pairs[c]];
-        sumLag2 += fLnF_[lag2[c]];
-        empty += pairs[c] == 0;
+        const std::uint32_t p = pairs[c], l = lag2[c];
+        pairTerms[pairsUsed] = p;
+        lag2Terms[lag2Used] = l;
+        pairsUsed += p > 1;
+        lag2Used += l > 1;
+        empty += p == 0;
     }
+    std::size_t both = std::min(pairsUsed, lag2Used), t = 0;
+    for (; t < both; ++t) { // two chains of additions side by side
+        sumPairs += fLnF(pairTerms[t]);
+        sumLag2 += fLnF(lag2Terms[t]);
+    }
+    for (std::size_t u = t; u < pairsUsed; ++u)
+        sumPairs += fLnF(pairTerms[u]);
+    for (std::size_t u = t; u < lag2Used; ++u)
+        sumLag2 += fLnF(lag2Terms[u]);
     std::fill_n(pairs, k * k, 0);
     std::fill_n(lag2, k * k, 0);
 
     const double dn = static_cast<double>(n);
     const long double ln = static_cast<long double>(n);
-    r.redundancy = static_cast<double>(100 * (1 - (fLnF_[n] / ln - sumCounts / ln) / lnK_));
+    r.redundancy = static_cast<double>(100 * (1 - (fLnF(n) / ln - sumCounts / ln) / lnK_));
     r.rng = maxCount > 1 ? static_cast<double>(sumPairs / sumCounts) : kNaN;
     r.rng2 = maxCount > 1 ? static_cast<double>(sumLag2 / sumCounts) : kNaN;
     r.nsq = 100.0 * empty / static_cast<double>(k * k - 1);

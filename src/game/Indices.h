@@ -94,8 +94,18 @@ private:
     std::vector<Follower> followers3_;
     std::uint32_t base_ = 0;
     std::vector<std::uint32_t> lag2_;      // k x k, all zero between sequences
+    std::vector<std::uint32_t> terms_;     // the pair and lag-2 cells that add to sums
     std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
-    std::vector<long double> fLnF_;        // f ln f, 0 for f <= 1
+    // f ln f, 0 for f <= 1, as the long double it is split into two
+    // doubles: they load much faster, and their sum is exact.
+    struct Term {
+        double hi, lo;
+    };
+    std::vector<Term> fLnF_;
+    long double fLnF(std::size_t f) const
+    {
+        return static_cast<long double>(fLnF_[f].hi) + fLnF_[f].lo;
+    }
     std::vector<long double> lnFactorial_;
     std::vector<Chance> chances_;            // by hits
     std::vector<std::uint64_t> ups_, downs_; // the steps as bits
