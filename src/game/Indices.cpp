@@ -77,7 +77,6 @@ IndexCalculator::IndexCalculator(int alphabetSize)
         chain3_.assign(contexts, -1);
     }
     lag2_.assign(k * k, 0);
-    terms_.assign(2 * k * k, 0);
 }
 
 // The tables that depend on the length only grow, so the longest sequence
@@ -167,18 +166,21 @@ int IndexCalculator::predictLonger(std::span<const std::uint8_t> x)
     for (std::size_t t = 3; t < n; ++t) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
-        const std::uint64_t g1 = best[c1], g2 = best[c2], g3 = best[c3];
+        // Each order in turn: its guess, if its context was seen, then its
+        // count. The guesses are all read before their own order changes.
         std::uint64_t guess = best0;
-        guess = g1 > 0xff ? g1 : guess;
-        guess = g2 > stale ? g2 : guess;
-        guess = g3 > stale ? g3 : guess;
-        hits += (guess & 0xff) == f;
-
         best0 = take(best0, ++counts[f1], f);
+        const std::uint64_t g1 = best[c1];
+        guess = g1 > 0xff ? g1 : guess;
         best[c1] = take(g1, ++counts[n2], f);
+        const std::uint64_t g2 = best[c2];
+        guess = g2 > stale ? g2 : guess;
         const std::uint32_t count2 = std::max(counts[n3], base) + 1;
         counts[n3] = count2;
         best[c2] = take(g2, count2, f);
+        const std::uint64_t g3 = best[c3];
+        guess = g3 > stale ? g3 : guess;
+        hits += (guess & 0xff) == f;
         if constexpr (direct) {
             std::uint32_t& count = counts[c3 * k + f1];
             if (g3 > stale) { // seen before in this sequence
@@ -375,30 +377,12 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         }
     }
     ++pairs[x[n - 1] * k + x[0]]; // the wrap pair
-    // Only cells of 2 or more add to the sums, as f ln f is 0 below: they
-    // are gathered first, in order and without a branch, so that the long
-    // double additions, each waiting for the one before, are few.
-    std::uint32_t* const pairTerms = terms_.data();
-    std::uint32_t* const lag2Terms = pairTerms + k * k;
-    std::size_t pairsUsed = 0, lag2Used = 0;
     int empty = 0;
     for (std::size_t c = 0; c < k * k; ++c) {
-        const std::uint32_t p = pairs[c], l = lag2[c];
-        pairTerms[pairsUsed] = p;
-        lag2Terms[lag2Used] = l;
-        pairsUsed += p > 1;
-        lag2Used += l > 1;
-        empty += p == 0;
+        sumPairs += fLnF(pairs[c]);
+        sumLag2 += fLnF(lag2[c]);
+        empty += pairs[c] == 0;
     }
-    std::size_t both = std::min(pairsUsed, lag2Used), t = 0;
-    for (; t < both; ++t) { // two chains of additions side by side
-        sumPairs += fLnF(pairTerms[t]);
-        sumLag2 += fLnF(lag2Terms[t]);
-    }
-    for (std::size_t u = t; u < pairsUsed; ++u)
-        sumPairs += fLnF(pairTerms[u]);
-    for (std::size_t u = t; u < lag2Used; ++u)
-        sumLag2 += fLnF(lag2Terms[u]);
     std::fill_n(pairs, k * k, 0);
     std::fill_n(lag2, k * k, 0);
 

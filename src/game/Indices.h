@@ -94,7 +94,6 @@ private:
     std::vector<Follower> followers3_;
     std::uint32_t base_ = 0;
     std::vector<std::uint32_t> lag2_;      // k x k, all zero between sequences
-    std::vector<std::uint32_t> terms_;     // the pair and lag-2 cells that add to sums
     std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
     // f ln f, 0 for f <= 1, as the long double it is split into two
     // doubles: they load much faster, and their sum is exact.
