@@ -52,6 +52,14 @@ std::uint64_t bitsOfBytes(std::uint64_t v)
     return ((v >> 7) * 0x0102040810204080) >> 56;
 }
 
+// 1 << s for each symbol s.
+constexpr std::array<std::uint64_t, kMaxAlphabet> kBits = [] {
+    std::array<std::uint64_t, kMaxAlphabet> bits{};
+    for (std::size_t s = 0; s < bits.size(); ++s)
+        bits[s] = std::uint64_t{1} << s;
+    return bits;
+}();
+
 // The guess of a context once follower f has been counted count times: f
 // when it has come at least as often as the guess so far.
 std::uint64_t take(std::uint64_t best, std::uint64_t count, std::uint8_t f)
@@ -182,12 +190,18 @@ int IndexCalculator::predictLonger(std::span<const std::uint8_t> x)
         guess = g3 > stale ? g3 : guess;
         hits += (guess & 0xff) == f;
         if constexpr (direct) {
-            std::uint32_t& count = counts[c3 * k + f1];
-            if (g3 > stale) { // seen before in this sequence
+            // Most contexts of three symbols are new in a short sequence,
+            // and a new one only takes its guess. Its follower's count is
+            // written when the context comes back: until then it is left
+            // over from before, at most base.
+            if (g3 > stale) {
+                std::uint32_t* const followers = counts + c3 * k + 1;
+                std::uint32_t& first = followers[g3 & 0xff];
+                first = std::max(first, base + 1);
+                std::uint32_t& count = followers[f];
                 count = std::max(count, base) + 1;
                 best[c3] = take(g3, count, f);
-            } else { // new, as most are in a short sequence
-                count = base + 1;
+            } else {
                 best[c3] = std::uint64_t{base + 1} << 8 | f;
             }
         } else {
@@ -326,8 +340,8 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     // place], and a first sighting from the place -n - 1 lands past n, where
     // no gap does.
     const std::uint64_t all = k_ == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
-    std::uint64_t seen = std::uint64_t{1} << x[0];
-    std::int64_t segments = 0, covered = 0;
+    std::uint64_t seen = kBits[x[0]];
+    std::int64_t segments = 0, lastCover = -1; // the place where the last segment ends
     std::array<std::int64_t, kMaxAlphabet> last;
     std::fill_n(last.begin(), k, -sn - 1);
     std::uint32_t* const gapCounts = gapCounts_.data();
@@ -338,15 +352,16 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         const std::uint8_t s = x[static_cast<std::size_t>(j)];
         if (j >= 2)
             ++lag2[x[static_cast<std::size_t>(j - 2)] * k + s];
-        seen |= std::uint64_t{1} << s;
+        seen |= kBits[s];
         if (seen == all) {
             ++segments;
-            covered = j + 1;
+            lastCover = j;
             seen = 0;
         }
         ++gapCounts[j - last[s]];
         last[s] = j;
     }
+    const std::int64_t covered = lastCover + 1;
 
     // The symbol counts, in alphabet order. Sums of f ln f are in long
     // double: the redundancy is 1 less a ratio near 1 and would lose two
