@@ -164,19 +164,65 @@ struct Written {
 };
 thread_local std::array<Written, 1024> written;
 
+// Writes v into w, which was for another value or column.
+[[gnu::noinline]] void remember(Written& w, std::uint64_t bits, double v, std::size_t column)
+{
+    char text[40];
+    w.size = static_cast<std::uint8_t>(WriteNumber(text, v) - text);
+    std::memcpy(w.text, text, sizeof w.text);
+    w.bits = bits;
+    w.column = static_cast<std::uint8_t>(column + 1);
+}
+
 char* writeRemembered(char* out, double v, std::size_t column)
 {
     const auto bits = std::bit_cast<std::uint64_t>(v);
     Written& w = written[((bits ^ column) * 0x9e3779b97f4a7c15) >> 54];
-    if (w.bits != bits || w.column != column + 1) {
-        char text[40];
-        w.size = static_cast<std::uint8_t>(WriteNumber(text, v) - text);
-        std::memcpy(w.text, text, sizeof w.text);
-        w.bits = bits;
-        w.column = static_cast<std::uint8_t>(column + 1);
-    }
+    if (w.bits != bits || w.column != column + 1)
+        remember(w, bits, v, column);
     std::memcpy(out, w.text, sizeof w.text);
     return out + w.size;
+}
+
+// Writes the fields after the id, in one format.
+template <RecordFormat format>
+char* appendFields(char* p, const double* values, std::size_t count, long double lnChance)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = kIndexColumns[i + 1];
+        const double v = values[i];
+        if constexpr (format == RecordFormat::Text) {
+            std::memcpy(p, name.data(), name.size());
+            std::memset(p + name.size(), ' ', 15 - name.size());
+            p += 15;
+        } else if constexpr (format == RecordFormat::Csv) {
+            *p++ = ',';
+        } else {
+            *p++ = ',';
+            *p++ = '"';
+            std::memcpy(p, name.data(), name.size());
+            p += name.size();
+            *p++ = '"';
+            *p++ = ':';
+        }
+        if (std::isnan(v)) {
+            if constexpr (format == RecordFormat::Text)
+                p = std::copy_n("NA", 2, p);
+            else if constexpr (format == RecordFormat::Json)
+                p = std::copy_n("null", 4, p);
+        } else if (kWholeColumns >> i & 1) {
+            p = std::to_chars(p, p + 12, static_cast<int>(v)).ptr;
+        } else if (kUniqueColumns >> i & 1) {
+            p = WriteNumber(p, v);
+        } else if (i == kChanceColumn && v < DBL_MIN) {
+            p = writeChance(p, v, lnChance);
+        } else {
+            p = writeRemembered(p, v, i);
+        }
+        if constexpr (format == RecordFormat::Text)
+            *p++ = '\n';
+    }
+    return p;
 }
 
 } // namespace
@@ -257,43 +303,18 @@ void AppendRecord(std::string& out, RecordFormat format, std::string_view id, do
 
     char buf[1536];
     char* p = buf;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view name = kIndexColumns[i + 1];
-        const double v = values[i];
-        if (format == RecordFormat::Text) {
-            std::memcpy(p, name.data(), name.size());
-            std::memset(p + name.size(), ' ', 15 - name.size());
-            p += 15;
-        } else if (format == RecordFormat::Csv) {
-            *p++ = ',';
-        } else {
-            *p++ = ',';
-            *p++ = '"';
-            std::memcpy(p, name.data(), name.size());
-            p += name.size();
-            *p++ = '"';
-            *p++ = ':';
-        }
-        if (std::isnan(v)) {
-            const std::string_view na = format == RecordFormat::Text   ? "NA"
-                                        : format == RecordFormat::Json ? "null"
-                                                                       : "";
-            std::memcpy(p, na.data(), na.size());
-            p += na.size();
-        } else if (kWholeColumns >> i & 1) {
-            p = std::to_chars(p, p + 12, static_cast<int>(v)).ptr;
-        } else if (kUniqueColumns >> i & 1) {
-            p = WriteNumber(p, v);
-        } else if (i == kChanceColumn && v < DBL_MIN) {
-            p = writeChance(p, v, x->predictorLnP);
-        } else {
-            p = writeRemembered(p, v, i);
-        }
-        if (format == RecordFormat::Text)
-            *p++ = '\n';
-    }
-    if (format == RecordFormat::Json)
+    switch (format) {
+    case RecordFormat::Text:
+        p = appendFields<RecordFormat::Text>(p, values, count, x ? x->predictorLnP : 0);
+        break;
+    case RecordFormat::Csv:
+        p = appendFields<RecordFormat::Csv>(p, values, count, x ? x->predictorLnP : 0);
+        break;
+    case RecordFormat::Json:
+        p = appendFields<RecordFormat::Json>(p, values, count, x ? x->predictorLnP : 0);
         *p++ = '}';
+        break;
+    }
     *p++ = '\n'; // a text block ends in an empty line
     out.append(buf, static_cast<std::size_t>(p - buf));
 }
