@@ -162,7 +162,7 @@ struct Written {
     std::uint8_t size;
     char text[22]; // %.15g needs 21 at most
 };
-thread_local std::array<Written, 1024> written;
+thread_local std::array<Written, 4096> written;
 
 // Writes v into w, which was for another value or column.
 [[gnu::noinline]] void remember(Written& w, std::uint64_t bits, double v, std::size_t column)
@@ -177,7 +177,7 @@ thread_local std::array<Written, 1024> written;
 char* writeRemembered(char* out, double v, std::size_t column)
 {
     const auto bits = std::bit_cast<std::uint64_t>(v);
-    Written& w = written[((bits ^ column) * 0x9e3779b97f4a7c15) >> 54];
+    Written& w = written[((bits ^ column) * 0x9e3779b97f4a7c15) >> 52];
     if (w.bits != bits || w.column != column + 1)
         remember(w, bits, v, column);
     std::memcpy(out, w.text, sizeof w.text);
