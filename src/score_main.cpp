@@ -209,6 +209,7 @@ struct RecordWriter {
     std::vector<std::int16_t> digits; // for the plain scores
     std::array<std::int16_t, zorbel::kMaxCells> recordDigits{};
     std::size_t count = 0; // symbols read
+    zorbel::NumberMemo memo;
 
     explicit RecordWriter(const Options& o)
         : options(o), calculator(static_cast<int>(o.alphabet.size()))
@@ -311,7 +312,7 @@ struct RecordWriter {
             indices.n = static_cast<int>(count);
         }
         zorbel::AppendRecord(pending, options.format, id, score,
-                             options.indices ? &indices : nullptr);
+                             options.indices ? &indices : nullptr, memo);
         wrote();
         return {};
     }

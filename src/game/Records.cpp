@@ -152,41 +152,10 @@ constexpr std::size_t kChanceColumn = 19;
 // Columns whose values hardly ever come twice (redundancy, rng, rng2).
 constexpr std::uint32_t kUniqueColumns = 1u << 2 | 1u << 3 | 1u << 4;
 
-// The text of numbers written lately, by column and value. Most columns
-// take few values (a count over n - 1, a ratio of small counts, a chance
-// that depends on the hits only), and writing a number costs more than
-// looking it up.
-struct Written {
-    std::uint64_t bits;
-    std::uint8_t column; // 1 + the column, 0 for none yet
-    std::uint8_t size;
-    char text[22]; // %.15g needs 21 at most
-};
-thread_local std::array<Written, 4096> written;
-
-// Writes v into w, which was for another value or column.
-[[gnu::noinline]] void remember(Written& w, std::uint64_t bits, double v, std::size_t column)
-{
-    char text[40];
-    w.size = static_cast<std::uint8_t>(WriteNumber(text, v) - text);
-    std::memcpy(w.text, text, sizeof w.text);
-    w.bits = bits;
-    w.column = static_cast<std::uint8_t>(column + 1);
-}
-
-char* writeRemembered(char* out, double v, std::size_t column)
-{
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    Written& w = written[((bits ^ column) * 0x9e3779b97f4a7c15) >> 52];
-    if (w.bits != bits || w.column != column + 1)
-        remember(w, bits, v, column);
-    std::memcpy(out, w.text, sizeof w.text);
-    return out + w.size;
-}
-
 // Writes the fields after the id, in one format.
 template <RecordFormat format>
-char* appendFields(char* p, const double* values, std::size_t count, long double lnChance)
+char* appendFields(char* p, const double* values, std::size_t count, long double lnChance,
+                   NumberMemo& memo)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const std::string_view name = kIndexColumns[i + 1];
@@ -217,7 +186,7 @@ char* appendFields(char* p, const double* values, std::size_t count, long double
         } else if (i == kChanceColumn && v < DBL_MIN) {
             p = writeChance(p, v, lnChance);
         } else {
-            p = writeRemembered(p, v, i);
+            p = memo.write(p, v, i);
         }
         if constexpr (format == RecordFormat::Text)
             *p++ = '\n';
@@ -226,6 +195,29 @@ char* appendFields(char* p, const double* values, std::size_t count, long double
 }
 
 } // namespace
+
+NumberMemo::NumberMemo() : entries_(4096, Entry{}) {}
+
+// Writes v into e, which was for another value or column.
+[[gnu::noinline]] void NumberMemo::remember(Entry& e, std::uint64_t bits, double v,
+                                            std::size_t column)
+{
+    char text[40];
+    e.size = static_cast<std::uint8_t>(WriteNumber(text, v) - text);
+    std::memcpy(e.text, text, sizeof e.text);
+    e.bits = bits;
+    e.column = static_cast<std::uint8_t>(column + 1);
+}
+
+char* NumberMemo::write(char* out, double v, std::size_t column)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    Entry& e = entries_[((bits ^ column) * 0x9e3779b97f4a7c15) >> 52];
+    if (e.bits != bits || e.column != column + 1)
+        remember(e, bits, v, column);
+    std::memcpy(out, e.text, sizeof e.text);
+    return out + e.size;
+}
 
 std::string RecordHeader(RecordFormat format, bool withIndices)
 {
@@ -242,7 +234,7 @@ std::string RecordHeader(RecordFormat format, bool withIndices)
 }
 
 void AppendRecord(std::string& out, RecordFormat format, std::string_view id, double score,
-                  const Indices* x)
+                  const Indices* x, NumberMemo& memo)
 {
     double values[20];
     values[0] = score;
@@ -305,13 +297,13 @@ void AppendRecord(std::string& out, RecordFormat format, std::string_view id, do
     char* p = buf;
     switch (format) {
     case RecordFormat::Text:
-        p = appendFields<RecordFormat::Text>(p, values, count, x ? x->predictorLnP : 0);
+        p = appendFields<RecordFormat::Text>(p, values, count, x ? x->predictorLnP : 0, memo);
         break;
     case RecordFormat::Csv:
-        p = appendFields<RecordFormat::Csv>(p, values, count, x ? x->predictorLnP : 0);
+        p = appendFields<RecordFormat::Csv>(p, values, count, x ? x->predictorLnP : 0, memo);
         break;
     case RecordFormat::Json:
-        p = appendFields<RecordFormat::Json>(p, values, count, x ? x->predictorLnP : 0);
+        p = appendFields<RecordFormat::Json>(p, values, count, x ? x->predictorLnP : 0, memo);
         *p++ = '}';
         break;
     }
