@@ -31,8 +31,8 @@ double runVariance(std::int64_t m, std::int64_t squares, std::int64_t n)
 }
 
 // Alphabets up to this size keep a count for every follower of every
-// three-symbol context (k^4 of them, 256 KiB at most); larger ones chain
-// the followers each sequence brings.
+// three-symbol context (k^4 of them, 256 KiB at 16 symbols); larger ones
+// chain the followers each sequence brings.
 constexpr int kDirectOrder3 = 16;
 
 // The number of bits set, without the popcnt instruction that the
@@ -125,16 +125,20 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
         std::fill(best_.begin(), best_.end(), 0);
         base_ = 0;
     }
-    const int hits = k_ == 10              ? predictLonger<true, 10>(x)
-                     : k_ <= kDirectOrder3 ? predictLonger<true, 0>(x)
-                                           : predictLonger<false, 0>(x);
+    // The game's own ten digits get a loop that knows k.
+    const int hits = k_ == 10              ? runPredictor<true, 10>(x)
+                     : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
+                                           : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
     std::fill_n(best_.begin() + 1, k, 0);
     return hits;
 }
 
+// The machine itself. direct: the followers of three-symbol contexts are
+// counted in counts_, else in chains. K: the alphabet size if fixed here,
+// else 0.
 template <bool direct, std::size_t K>
-int IndexCalculator::predictLonger(std::span<const std::uint8_t> x)
+int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = K ? K : static_cast<std::size_t>(k_);
     const std::uint32_t base = base_;

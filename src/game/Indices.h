@@ -72,7 +72,7 @@ private:
 
     void growTables(std::size_t n);
     int predict(std::span<const std::uint8_t> x);
-    template <bool direct, std::size_t K> int predictLonger(std::span<const std::uint8_t> x);
+    template <bool direct, std::size_t K> int runPredictor(std::span<const std::uint8_t> x);
     void pValue(Indices& r) const;
 
     int k_;
