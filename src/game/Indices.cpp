@@ -116,7 +116,7 @@ void IndexCalculator::growTables(std::size_t n)
 // follower; with none, the most frequent symbol so far. Each context keeps
 // its current guess: a follower that reaches the leader's count takes over,
 // being the latest. Returns the number of right guesses, and leaves the
-// symbol and pair counts for compute() to read and clear.
+// symbol, pair and lag-2 pair counts for compute() to read and clear.
 int IndexCalculator::predict(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
@@ -145,6 +145,7 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
     const std::uint64_t stale = std::uint64_t{base} << 8 | 0xff; // a guess above is this one's
     std::uint32_t* const counts = counts_.data();
     std::uint64_t* const best = best_.data();
+    std::uint32_t* const lag2 = lag2_.data();
 
     // The first three symbols have shorter contexts only.
     std::uint64_t best0 = take(0, ++counts[1 + x[0]], x[0]);
@@ -163,6 +164,7 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
         best0 = take(best0, ++counts[1 + f], f);
         best[c1] = take(best[c1], ++counts[c1 * k + 1 + f], f);
         if (t >= 2) {
+            ++lag2[x[0] * k + f];
             std::uint32_t& count = counts[c2 * k + 1 + f];
             count = std::max(count, base) + 1;
             best[c2] = take(best[c2], count, f);
@@ -178,6 +180,7 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
     for (std::size_t t = 3; t < n; ++t) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
+        ++lag2[c2 - c1 - k + f]; // c2 - c1 is (1 + the symbol two back) k
         // Each order in turn: its guess, if its context was seen, then its
         // count. The guesses are all read before their own order changes.
         std::uint64_t guess = best0;
@@ -272,7 +275,7 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     growTables(n);
     Indices r;
     r.n = static_cast<int>(n);
-    r.predictorHits = predict(x); // counts the symbols and the pairs too
+    r.predictorHits = predict(x); // counts the symbols, pairs and lag-2 pairs too
 
     // The steps as bits, 64 to a word: bit i - 1 of ups (downs) is set when
     // x[i] is above (below) x[i - 1]. Eight steps at a time: for bytes a
@@ -340,33 +343,6 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     std::int64_t upSteps = 0, downSteps = 0;
     const std::int64_t upEnds = runSquares(ups, upSteps), downEnds = runSquares(downs, downSteps);
 
-    // One pass for the rest. A gap is counted in gapCounts_[i - last
-    // place], and a first sighting from the place -n - 1 lands past n, where
-    // no gap does.
-    const std::uint64_t all = k_ == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
-    std::uint64_t seen = kBits[x[0]];
-    std::int64_t segments = 0, lastCover = -1; // the place where the last segment ends
-    std::array<std::int64_t, kMaxAlphabet> last;
-    std::fill_n(last.begin(), k, -sn - 1);
-    std::uint32_t* const gapCounts = gapCounts_.data();
-    std::uint32_t* const lag2 = lag2_.data();
-    ++gapCounts[n + 1];
-    last[x[0]] = 0;
-    for (std::int64_t j = 1; j < sn; ++j) {
-        const std::uint8_t s = x[static_cast<std::size_t>(j)];
-        if (j >= 2)
-            ++lag2[x[static_cast<std::size_t>(j - 2)] * k + s];
-        seen |= kBits[s];
-        if (seen == all) {
-            ++segments;
-            lastCover = j;
-            seen = 0;
-        }
-        ++gapCounts[j - last[s]];
-        last[s] = j;
-    }
-    const std::int64_t covered = lastCover + 1;
-
     // The symbol counts, in alphabet order. Sums of f ln f are in long
     // double: the redundancy is 1 less a ratio near 1 and would lose two
     // digits in doubles. Tables are cleared once read.
@@ -384,8 +360,7 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         symbolCounts[i] = 0;
     }
 
-    // The pairs: neighbours one place apart before the wrap is added, then
-    // the cells row by row.
+    // The pairs: neighbours one place apart before the wrap is added.
     std::uint32_t* const pairs = counts_.data() + 1 + k;
     std::int64_t up1 = 0, down1 = 0;
     for (std::size_t a = 0; a < k; ++a) {
@@ -396,14 +371,45 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
         }
     }
     ++pairs[x[n - 1] * k + x[0]]; // the wrap pair
+
+    // One pass for the rest, and the pair cells row by row beside it: the
+    // long double additions wait for each other, and the symbols' integer
+    // work fits in between. A gap is counted in gapCounts_[i - last
+    // place], and a first sighting from the place -n - 1 lands past n,
+    // where no gap does.
+    const std::uint64_t all = k_ == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
+    std::uint64_t seen = kBits[x[0]];
+    std::int64_t segments = 0, lastCover = -1; // the place where the last segment ends
+    std::array<std::int64_t, kMaxAlphabet> last;
+    std::fill_n(last.begin(), k, -sn - 1);
+    std::uint32_t* const gapCounts = gapCounts_.data();
+    const std::uint32_t* const lag2 = lag2_.data();
+    ++gapCounts[n + 1];
+    last[x[0]] = 0;
     int empty = 0;
-    for (std::size_t c = 0; c < k * k; ++c) {
-        sumPairs += fLnF(pairs[c]);
-        sumLag2 += fLnF(lag2[c]);
-        empty += pairs[c] == 0;
+    const auto cells = static_cast<std::int64_t>(k * k);
+    for (std::int64_t j = 1; j < std::max(sn, cells + 1); ++j) {
+        if (j < sn) {
+            const std::uint8_t s = x[static_cast<std::size_t>(j)];
+            seen |= kBits[s];
+            if (seen == all) {
+                ++segments;
+                lastCover = j;
+                seen = 0;
+            }
+            ++gapCounts[j - last[s]];
+            last[s] = j;
+        }
+        if (j <= cells) {
+            const auto c = static_cast<std::size_t>(j - 1);
+            sumPairs += fLnF(pairs[c]);
+            sumLag2 += fLnF(lag2[c]);
+            empty += pairs[c] == 0;
+        }
     }
+    const std::int64_t covered = lastCover + 1;
     std::fill_n(pairs, k * k, 0);
-    std::fill_n(lag2, k * k, 0);
+    std::fill_n(lag2_.data(), k * k, 0);
 
     const double dn = static_cast<double>(n);
     const long double ln = static_cast<long double>(n);
