@@ -229,7 +229,7 @@ struct RecordWriter {
                     std::memcpy(&w, p + i, 8);
                     w ^= 0x3030303030303030;
                     if (((w + 0x7676767676767676) | w) & 0x8080808080808080)
-                        break; // a byte above 9
+                        break; // a byte that is no digit
                     std::memcpy(out + count, &w, 8);
                 }
             }
