@@ -94,13 +94,19 @@ void flushPending()
 }
 
 // Output is gathered in large blocks: a million records a second would
-// spend most of their time in stdio otherwise.
-void put(std::string_view text)
+// spend most of their time in stdio otherwise. Records are written straight
+// into pending, and then wrote() is called.
+void wrote()
 {
     wroteOutput = true;
-    pending += text;
     if (pending.size() >= (1 << 16))
         flushPending();
+}
+
+void put(std::string_view text)
+{
+    pending += text;
+    wrote();
 }
 
 // Reports a bad sequence after every score before it, so that both streams
@@ -132,8 +138,14 @@ struct Options {
     bool indices = false;
     zorbel::RecordFormat format = zorbel::RecordFormat::Text;
     std::string alphabet = "0123456789";
+    bool digits = true;           // the alphabet is 0123456789, the game's own
     std::array<int, 256> place{}; // each byte's place in the alphabet, -1 outside it
+    // Each byte's place, or one of the codes below, for reading sequences.
+    std::array<std::uint8_t, 256> code{};
+    std::array<std::int16_t, zorbel::kMaxAlphabet> digitAt{}; // a place's digit, -1 for none
 };
+
+constexpr std::uint8_t kBlank = 0x40, kTab = 0x41, kOther = 0x42; // above every place
 
 std::string notASymbol(char c, bool digits)
 {
@@ -194,75 +206,114 @@ struct RecordWriter {
     const Options& options;
     zorbel::IndexCalculator calculator;
     std::vector<std::uint8_t> symbols;
-    std::vector<std::int16_t> digits;
-    std::string out;
+    std::vector<std::int16_t> digits; // for the plain scores
+    std::array<std::int16_t, zorbel::kMaxCells> recordDigits{};
+    std::size_t count = 0; // symbols read
+    zorbel::NumberMemo memo;
 
     explicit RecordWriter(const Options& o)
         : options(o), calculator(static_cast<int>(o.alphabet.size()))
     {
     }
 
+    // Reads the places of text's symbols from i on, skipping blanks (and
+    // tabs if tabIsBlank), up to the first byte that is neither. Returns
+    // where that byte is, or the size.
+    std::size_t readSymbols(std::string_view text, std::size_t i, bool tabIsBlank)
+    {
+        const char* const p = text.data();
+        std::uint8_t* const out = symbols.data();
+        for (;;) {
+            if (options.digits) { // eight digits at a time; each byte less '0' is its place
+                for (std::uint64_t w; i + 8 <= text.size(); i += 8, count += 8) {
+                    std::memcpy(&w, p + i, 8);
+                    w ^= 0x3030303030303030;
+                    if (((w + 0x7676767676767676) | w) & 0x8080808080808080)
+                        break; // a byte that is no digit
+                    std::memcpy(out + count, &w, 8);
+                }
+            }
+            for (; i < text.size(); ++i) {
+                const std::uint8_t c = options.code[static_cast<unsigned char>(p[i])];
+                if (c < kBlank)
+                    out[count++] = c;
+                else if (c != kBlank && !(c == kTab && tabIsBlank))
+                    return i;
+                else if (options.digits)
+                    break; // back to whole words
+            }
+            if (i >= text.size())
+                return i;
+            ++i;
+        }
+    }
+
     // Writes the record of text (an id before a comma or tab, or none), or
     // returns why it cannot be written.
     std::string write(std::string_view text, unsigned long number)
     {
+        if (symbols.size() < text.size())
+            symbols.resize(text.size());
+        // The line is read as a sequence until a byte that is neither a
+        // symbol nor a blank: then the id, if any, ends at the first comma
+        // or tab, and the sequence is read again after it.
         std::string_view id;
         char numbered[24];
-        std::size_t cut = 0; // find_first_of would call memchr once a byte
-        while (cut < text.size() && text[cut] != ',' && text[cut] != '\t')
-            ++cut;
-        if (cut < text.size()) {
-            id = text.substr(0, cut);
-            text.remove_prefix(cut + 1);
-            while (!id.empty() && id.front() == ' ')
-                id.remove_prefix(1);
-            while (!id.empty() && id.back() == ' ')
-                id.remove_suffix(1);
-            if (const char* problem = zorbel::IdProblem(id))
-                return problem;
+        count = 0;
+        std::size_t stop = readSymbols(text, 0, false);
+        if (stop < text.size()) {
+            std::size_t cut = stop;
+            while (cut < text.size() && text[cut] != ',' && text[cut] != '\t')
+                ++cut;
+            if (cut < text.size()) {
+                id = text.substr(0, cut);
+                while (!id.empty() && id.front() == ' ')
+                    id.remove_prefix(1);
+                while (!id.empty() && id.back() == ' ')
+                    id.remove_suffix(1);
+                if (const char* problem = zorbel::IdProblem(id))
+                    return problem;
+                count = 0;
+                stop = readSymbols(text, cut + 1, true);
+            }
+            if (stop < text.size())
+                return notASymbol(text[stop], options.digits);
         }
         if (id.empty()) { // no id, or an empty one: the line's number
             id = std::string_view(
                 numbered, static_cast<std::size_t>(
                               std::to_chars(numbered, numbered + 24, number).ptr - numbered));
         }
-
-        symbols.clear();
-        bool allDigits = true;
-        for (char c : text) {
-            if (c == ' ' || c == '\t')
-                continue;
-            const int place = options.place[static_cast<unsigned char>(c)];
-            if (place < 0)
-                return notASymbol(c, options.alphabet == "0123456789");
-            symbols.push_back(static_cast<std::uint8_t>(place));
-            allDigits = allDigits && c >= '0' && c <= '9';
-        }
-        if (symbols.empty())
-            return options.alphabet == "0123456789" ? "no digits" : "no symbols";
+        if (count == 0)
+            return options.digits ? "no digits" : "no symbols";
 
         // The game scores its own digits, 1 to 100 of them, whatever the
         // alphabet says about their order.
         double score = std::numeric_limits<double>::quiet_NaN();
-        if (allDigits && symbols.size() <= zorbel::kMaxCells) {
-            digits.clear();
-            for (char c : text)
-                if (c >= '0' && c <= '9')
-                    digits.push_back(static_cast<std::int16_t>(c - '0'));
-            score = zorbel::ScoreDigits(digits, false).score;
-        } else if (!options.indices) {
-            return "more than 100 digits"; // nothing else to write
+        bool allDigits = count <= zorbel::kMaxCells;
+        if (allDigits && options.digits) {
+            for (std::size_t i = 0; i < count; ++i)
+                recordDigits[i] = symbols[i];
+        } else if (allDigits) {
+            for (std::size_t i = 0; i < count; ++i) {
+                recordDigits[i] = options.digitAt[symbols[i]];
+                allDigits = allDigits && recordDigits[i] >= 0;
+            }
         }
+        if (allDigits)
+            score = zorbel::ScoreDigits({recordDigits.data(), count}, false).score;
+        else if (!options.indices)
+            return "more than 100 digits"; // nothing else to write
 
         zorbel::Indices indices;
         if (options.indices) {
-            if (symbols.size() >= 2)
-                indices = calculator.compute(symbols);
-            indices.n = static_cast<int>(symbols.size());
+            if (count >= 2)
+                indices = calculator.compute({symbols.data(), count});
+            indices.n = static_cast<int>(count);
         }
-        out.clear();
-        zorbel::AppendRecord(out, options.format, id, score, options.indices ? &indices : nullptr);
-        put(out);
+        zorbel::AppendRecord(pending, options.format, id, score,
+                             options.indices ? &indices : nullptr, memo);
+        wrote();
         return {};
     }
 };
@@ -288,19 +339,16 @@ int one(std::string_view text, const char* where, unsigned long number, const Op
 const std::string kTooLong = "too long (more than " + std::to_string(kMaxLine) + " bytes)";
 
 // Scores one input line, or reports why it cannot be scored.
-int scoreLine(std::string& line, unsigned long lineNo, const Options& options, RecordWriter& writer)
+int scoreLine(std::string_view line, unsigned long lineNo, const Options& options,
+              RecordWriter& writer)
 {
     if (!line.empty() && line.back() == '\r')
-        line.pop_back(); // accept files with CR LF line ends
-    int status = 0;
+        line.remove_suffix(1); // accept files with CR LF line ends
     if (line.size() > kMaxLine) {
         report("line", lineNo, kTooLong);
-        status = 1;
-    } else {
-        status = one(line, "line", lineNo, options, writer);
+        return 1;
     }
-    line.clear();
-    return status;
+    return one(line, "line", lineNo, options, writer);
 }
 
 // Reads standard input in blocks, so memory stays bounded however long a
@@ -326,22 +374,27 @@ int scoreInput(const Options& options, RecordWriter& writer)
         while (p < end) {
             const char* nl = static_cast<const char*>(std::memchr(p, '\n', end - p));
             const char* stop = nl ? nl : end;
+            const auto size = static_cast<std::size_t>(stop - p);
             inLine = true;
-            if (!tooLong) {
+            if (tooLong) {
+                // the rest of a line already reported
+            } else if (line.size() + size > kMaxLine + 1) {
                 // One byte more than the limit may still be the CR of a CR LF.
-                if (line.size() + (stop - p) > kMaxLine + 1) {
-                    tooLong = true;
+                tooLong = true;
+                line.clear();
+                status = 1;
+                report("line", lineNo, kTooLong);
+            } else if (nl && line.empty()) { // the whole line is in the block
+                status |= scoreLine(std::string_view(p, size), lineNo, options, writer);
+            } else {
+                line.append(p, stop);
+                if (nl) {
+                    status |= scoreLine(line, lineNo, options, writer);
                     line.clear();
-                    status = 1;
-                    report("line", lineNo, kTooLong);
-                } else {
-                    line.append(p, stop);
                 }
             }
             p = stop;
             if (nl) {
-                if (!tooLong)
-                    status |= scoreLine(line, lineNo, options, writer);
                 ++lineNo;
                 inLine = tooLong = false;
                 ++p;
@@ -375,6 +428,16 @@ void setAlphabet(Options& options, std::string_view symbols)
         options.place[c] = static_cast<int>(i);
     }
     options.alphabet = symbols;
+    options.digits = symbols == "0123456789";
+    options.digitAt.fill(-1);
+    for (std::size_t c = 0; c < 256; ++c) {
+        const int place = options.place[c];
+        options.code[c] = place >= 0 ? static_cast<std::uint8_t>(place) : kOther;
+        if (place >= 0 && c >= '0' && c <= '9')
+            options.digitAt[static_cast<std::size_t>(place)] = static_cast<std::int16_t>(c - '0');
+    }
+    options.code[' '] = kBlank;
+    options.code['\t'] = kTab;
 }
 
 } // namespace

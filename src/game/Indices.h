@@ -58,34 +58,56 @@ public:
     Indices compute(std::span<const std::uint8_t> symbols);
 
 private:
-    struct Best { // a context's guess: the follower seen most often, latest on a tie
-        std::uint32_t count = 0;
-        std::uint8_t symbol = 0;
-    };
     struct Follower { // one follower of a three-symbol context, in a chain
         std::uint32_t count;
         std::int32_t next;
         std::uint8_t symbol;
     };
 
+    struct Chance { // predictorP and predictorLnP for some hits in a sequence of n
+        int n = 0;
+        double p = 1;
+        long double lnP = 0;
+    };
+
     void growTables(std::size_t n);
     int predict(std::span<const std::uint8_t> x);
+    template <bool direct, std::size_t K> int runPredictor(std::span<const std::uint8_t> x);
     void pValue(Indices& r) const;
 
     int k_;
     long double lnK_;
     long double lnP_, lnQ_; // ln(1/k), ln(1 - 1/k)
-    std::array<std::uint32_t, kMaxAlphabet> counts_{};
-    std::vector<std::uint32_t> pairs_, lag2_; // k x k, all zero between sequences
-    std::vector<std::uint32_t> gapCounts_;    // by gap length
-    std::vector<long double> fLnF_;           // f ln f, 0 for f <= 1
-    std::vector<long double> lnFactorial_;
-    // The predictor: contexts of 0, 1, 2 and 3 symbols, numbered in base k.
-    std::vector<Best> best_;                    // 1 + k + k^2 contexts of 0..2 symbols
-    std::vector<std::uint32_t> followed_;       // their follower counts: k + k^2 + k^3
-    std::vector<Best> best3_;                   // k^3 contexts of 3 symbols
-    std::vector<std::int32_t> chain3_;          // their first follower, -1 for none
+    // The predictor's contexts of 0 to 3 symbols have one numbering: the
+    // empty one is 0, and context c followed by symbol s is c k + 1 + s. So
+    // counts_[c k + 1 + s] is how often s followed c: counts_[1 + s] is the
+    // count of s, and the k x k pair counts (no wrap) start at counts_[1 + k].
+    // best_[c] is c's guess, packed as count << 8 | symbol, so that one
+    // comparison picks the follower seen most often, latest on a tie.
+    // Contexts of 0 and 1 symbol are all zero between sequences. The longer
+    // ones are never cleared: their counts run on from base_, the length of
+    // the sequences before, so a count or guess at or below it is left over
+    // and stands for zero.
+    std::vector<std::uint32_t> counts_; // up to 4 symbols; 3 in larger alphabets
+    std::vector<std::uint64_t> best_;   // up to 3 symbols
+    std::vector<std::int32_t> chain3_;  // larger alphabets: first follower of 3 symbols
     std::vector<Follower> followers3_;
+    std::uint32_t base_ = 0;
+    std::vector<std::uint32_t> lag2_;      // k x k, all zero between sequences
+    std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
+    // f ln f, 0 for f <= 1, as the long double it is split into two
+    // doubles: they load much faster, and their sum is exact.
+    struct Term {
+        double hi, lo;
+    };
+    std::vector<Term> fLnF_;
+    long double fLnF(std::size_t f) const
+    {
+        return static_cast<long double>(fLnF_[f].hi) + fLnF_[f].lo;
+    }
+    std::vector<long double> lnFactorial_;
+    std::vector<Chance> chances_;            // by hits
+    std::vector<std::uint64_t> ups_, downs_; // the steps as bits
 };
 
 } // namespace zorbel

@@ -39,6 +39,24 @@ char* writeSlow(char* out, double v)
     return std::to_chars(out, out + 32, v, std::chars_format::general, 15).ptr;
 }
 
+// The 8 decimal digits of v, below 10^8, as byte values 0-9, the first in
+// the lowest byte: halved into 4-digit, 2-digit and 1-digit lanes of one
+// word, each division by 10000, 100 or 10 as a multiply and a shift.
+std::uint64_t eightDigits(std::uint32_t v)
+{
+    const std::uint64_t fours = v / 10000 | std::uint64_t{v % 10000} << 32;
+    const std::uint64_t hundreds = ((fours * 10486) >> 20) & 0x0000007f0000007f;
+    const std::uint64_t twos = hundreds | (fours - hundreds * 100) << 16;
+    const std::uint64_t tens = ((twos * 103) >> 10) & 0x000f000f000f000f;
+    return tens | (twos - tens * 10) << 8;
+}
+
+// 10^-4 to 10^15 as doubles. Each one below 1 is the double just above
+// the power, so a double is at least the power exactly when it is at
+// least this.
+constexpr double kPowers[20] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
+                                1e6,  1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 } // namespace
 
 // %.15g rounds the exact binary value to 15 significant digits, ties to
@@ -53,61 +71,58 @@ char* WriteNumber(char* out, double v)
         return writeSlow(out, v);
     if (v < 0)
         *out++ = '-';
-    if (a == std::floor(a))
+    if (static_cast<double>(static_cast<std::int64_t>(a)) == a) // a whole number
         return std::to_chars(out, out + 20, static_cast<std::uint64_t>(a)).ptr;
     const auto bits = std::bit_cast<std::uint64_t>(a);
     const int exp2 = static_cast<int>(bits >> 52) - 1023;
     const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    const int shift = 52 - exp2;  // 3..66 in this range
-    int e = (exp2 * 78913) >> 18; // floor(exp2 * log10 2): the decimal exponent or one less
-    for (int tries = 0; tries < 3; ++tries) {
-        const int s = 14 - e;
-        if (s < 0 || s > 18)
-            break;
-        using u128 = unsigned __int128;
-        const u128 scaled = static_cast<u128>(m) * kPow10[s];
-        std::uint64_t d = static_cast<std::uint64_t>(scaled >> shift);
+    const int shift = 52 - exp2; // 3..66 in this range
+    // The decimal exponent: floor(exp2 log10 2) is it or one less.
+    int e = (exp2 * 78913) >> 18;
+    e += a >= kPowers[e + 5];
+    using u128 = unsigned __int128;
+    const u128 scaled = static_cast<u128>(m) * kPow10[14 - e];
+    std::uint64_t d = 0;
+    bool up = false;
+    if (shift < 64) { // all but the smallest: the remainder is in the low word
+        const auto lo = static_cast<std::uint64_t>(scaled);
+        d = lo >> shift | static_cast<std::uint64_t>(scaled >> 64) << (64 - shift);
+        const std::uint64_t rest = lo & ((std::uint64_t{1} << shift) - 1),
+                            half = std::uint64_t{1} << (shift - 1);
+        up = rest > half || (rest == half && (d & 1));
+    } else {
+        d = static_cast<std::uint64_t>(scaled >> shift);
         const u128 rest = scaled & ((u128{1} << shift) - 1), half = u128{1} << (shift - 1);
-        if (rest > half || (rest == half && (d & 1)))
-            ++d;
-        if (d >= kPow10[15]) {
-            ++e;
-            continue;
-        }
-        if (d < kPow10[14]) {
-            --e;
-            continue;
-        }
-        char digits[15];
-        std::uint32_t hi = static_cast<std::uint32_t>(d / 100000000),
-                      lo = static_cast<std::uint32_t>(d % 100000000);
-        for (int i = 14; i >= 7; --i, lo /= 10)
-            digits[i] = static_cast<char>('0' + lo % 10);
-        for (int i = 6; i >= 0; --i, hi /= 10)
-            digits[i] = static_cast<char>('0' + hi % 10);
-        int len = 15;
-        while (len > 1 && digits[len - 1] == '0')
-            --len;
-        if (e >= 0) {
-            const int whole = e + 1;
-            std::memcpy(out, digits, static_cast<std::size_t>(whole));
-            out += whole;
-            if (len > whole) {
-                *out++ = '.';
-                std::memcpy(out, digits + whole, static_cast<std::size_t>(len - whole));
-                out += len - whole;
-            }
-        } else {
-            *out++ = '0';
-            *out++ = '.';
-            for (int i = -1; i > e; --i)
-                *out++ = '0';
-            std::memcpy(out, digits, static_cast<std::size_t>(len));
-            out += len;
-        }
-        return out;
+        up = rest > half || (rest == half && (d & 1));
     }
-    return writeSlow(out, v);
+    d += up;
+    if (d == kPow10[15]) { // rounded up to the next power of ten
+        if (e == 14)
+            return writeSlow(out, a); // 1e+15
+        d = kPow10[14];
+        ++e;
+    }
+
+    // The 15 digits after a 0, and how many are left without the trailing
+    // zeros. Copies are of 16 bytes whatever the length, past the end.
+    const std::uint64_t head = eightDigits(static_cast<std::uint32_t>(d / 100000000)),
+                        tail = eightDigits(static_cast<std::uint32_t>(d % 100000000));
+    const int len = tail ? 16 - std::countl_zero(tail) / 8 : 8 - std::countl_zero(head) / 8;
+    const std::uint64_t text[4] = {head | 0x3030303030303030, tail | 0x3030303030303030, 0, 0};
+    char digits[32];
+    std::memcpy(digits, text, 32);
+    if (e >= 0) {
+        const int whole = e + 1;
+        std::memcpy(out, digits + 1, 16);
+        if (len - 1 <= whole)
+            return out + whole;
+        out[whole] = '.';
+        std::memcpy(out + whole + 1, digits + 1 + whole, 16);
+        return out + len;
+    }
+    std::memcpy(out, "0.000", 5);
+    std::memcpy(out + 1 - e, digits + 1, 16);
+    return out + len - e;
 }
 
 namespace
@@ -131,13 +146,78 @@ char* writeChance(char* out, double p, long double lnP)
     return std::to_chars(out, out + 24, static_cast<long long>(e)).ptr;
 }
 
-struct Field {
-    double value;         // NaN: undefined
-    bool whole;           // a count, written as an integer
-    long double lnChance; // for predictor_p only
-};
+// The columns after the id written as counts, by their place in values.
+constexpr std::uint32_t kWholeColumns = 1u << 1 | 1u << 6 | 1u << 18;
+constexpr std::size_t kChanceColumn = 19;
+// Columns whose values hardly ever come twice (redundancy, rng, rng2).
+constexpr std::uint32_t kUniqueColumns = 1u << 2 | 1u << 3 | 1u << 4;
+
+// Writes the fields after the id, in one format.
+template <RecordFormat format>
+char* appendFields(char* p, const double* values, std::size_t count, long double lnChance,
+                   NumberMemo& memo)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = kIndexColumns[i + 1];
+        const double v = values[i];
+        if constexpr (format == RecordFormat::Text) {
+            std::memcpy(p, name.data(), name.size());
+            std::memset(p + name.size(), ' ', 15 - name.size());
+            p += 15;
+        } else if constexpr (format == RecordFormat::Csv) {
+            *p++ = ',';
+        } else {
+            *p++ = ',';
+            *p++ = '"';
+            std::memcpy(p, name.data(), name.size());
+            p += name.size();
+            *p++ = '"';
+            *p++ = ':';
+        }
+        if (std::isnan(v)) {
+            if constexpr (format == RecordFormat::Text)
+                p = std::copy_n("NA", 2, p);
+            else if constexpr (format == RecordFormat::Json)
+                p = std::copy_n("null", 4, p);
+        } else if (kWholeColumns >> i & 1) {
+            p = std::to_chars(p, p + 12, static_cast<int>(v)).ptr;
+        } else if (kUniqueColumns >> i & 1) {
+            p = WriteNumber(p, v);
+        } else if (i == kChanceColumn && v < DBL_MIN) {
+            p = writeChance(p, v, lnChance);
+        } else {
+            p = memo.write(p, v, i);
+        }
+        if constexpr (format == RecordFormat::Text)
+            *p++ = '\n';
+    }
+    return p;
+}
 
 } // namespace
+
+NumberMemo::NumberMemo() : entries_(4096, Entry{}) {}
+
+// Writes v into e, which was for another value or column.
+[[gnu::noinline]] void NumberMemo::remember(Entry& e, std::uint64_t bits, double v,
+                                            std::size_t column)
+{
+    char text[40];
+    e.size = static_cast<std::uint8_t>(WriteNumber(text, v) - text);
+    std::memcpy(e.text, text, sizeof e.text);
+    e.bits = bits;
+    e.column = static_cast<std::uint8_t>(column + 1);
+}
+
+char* NumberMemo::write(char* out, double v, std::size_t column)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    Entry& e = entries_[((bits ^ column) * 0x9e3779b97f4a7c15) >> 52];
+    if (e.bits != bits || e.column != column + 1)
+        remember(e, bits, v, column);
+    std::memcpy(out, e.text, sizeof e.text);
+    return out + e.size;
+}
 
 std::string RecordHeader(RecordFormat format, bool withIndices)
 {
@@ -154,38 +234,35 @@ std::string RecordHeader(RecordFormat format, bool withIndices)
 }
 
 void AppendRecord(std::string& out, RecordFormat format, std::string_view id, double score,
-                  const Indices* x)
+                  const Indices* x, NumberMemo& memo)
 {
-    std::array<Field, 20> fields{};
-    fields[0] = {score, false, 0};
+    double values[20];
+    values[0] = score;
     std::size_t count = 1;
     if (x) {
-        const auto whole = [](int v) { return Field{static_cast<double>(v), true, 0}; };
-        const auto real = [](double v) { return Field{v, false, 0}; };
-        const std::array<Field, 19> rest = {whole(x->n),
-                                            real(x->redundancy),
-                                            real(x->rng),
-                                            real(x->rng2),
-                                            real(x->nsq),
-                                            whole(x->repetitions),
-                                            real(x->adjacencyUp),
-                                            real(x->adjacencyDown),
-                                            real(x->adjacency),
-                                            real(x->tpi),
-                                            real(x->runsUp),
-                                            real(x->runsDown),
-                                            real(x->coupon),
-                                            real(x->gapMedian),
-                                            real(x->gapMean),
-                                            real(x->gapMode),
-                                            real(x->chi2),
-                                            whole(x->predictorHits),
-                                            Field{x->predictorP, false, x->predictorLnP}};
-        std::copy(rest.begin(), rest.end(), fields.begin() + 1);
-        count = fields.size();
+        const double values1[] = {static_cast<double>(x->n),
+                                  x->redundancy,
+                                  x->rng,
+                                  x->rng2,
+                                  x->nsq,
+                                  static_cast<double>(x->repetitions),
+                                  x->adjacencyUp,
+                                  x->adjacencyDown,
+                                  x->adjacency,
+                                  x->tpi,
+                                  x->runsUp,
+                                  x->runsDown,
+                                  x->coupon,
+                                  x->gapMedian,
+                                  x->gapMean,
+                                  x->gapMode,
+                                  x->chi2,
+                                  static_cast<double>(x->predictorHits),
+                                  x->predictorP};
+        std::memcpy(values + 1, values1, sizeof values1);
+        count = std::size(values);
         if (x->n < 2) // one symbol has no neighbours: only its count is known
-            for (std::size_t i = 2; i < count; ++i)
-                fields[i].value = std::numeric_limits<double>::quiet_NaN();
+            std::fill(values + 2, values + count, std::numeric_limits<double>::quiet_NaN());
     }
 
     // The id: quoted for CSV when it holds a quote, escaped for JSON.
@@ -218,41 +295,18 @@ void AppendRecord(std::string& out, RecordFormat format, std::string_view id, do
 
     char buf[1536];
     char* p = buf;
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view name = kIndexColumns[i + 1];
-        const Field& f = fields[i];
-        if (format == RecordFormat::Text) {
-            std::memcpy(p, name.data(), name.size());
-            std::memset(p + name.size(), ' ', 15 - name.size());
-            p += 15;
-        } else if (format == RecordFormat::Csv) {
-            *p++ = ',';
-        } else {
-            *p++ = ',';
-            *p++ = '"';
-            std::memcpy(p, name.data(), name.size());
-            p += name.size();
-            *p++ = '"';
-            *p++ = ':';
-        }
-        if (std::isnan(f.value)) {
-            const std::string_view na = format == RecordFormat::Text   ? "NA"
-                                        : format == RecordFormat::Json ? "null"
-                                                                       : "";
-            std::memcpy(p, na.data(), na.size());
-            p += na.size();
-        } else if (f.whole) {
-            p = std::to_chars(p, p + 12, static_cast<int>(f.value)).ptr;
-        } else if (i + 1 == kIndexColumns.size() - 1) {
-            p = writeChance(p, f.value, f.lnChance);
-        } else {
-            p = WriteNumber(p, f.value);
-        }
-        if (format == RecordFormat::Text)
-            *p++ = '\n';
-    }
-    if (format == RecordFormat::Json)
+    switch (format) {
+    case RecordFormat::Text:
+        p = appendFields<RecordFormat::Text>(p, values, count, x ? x->predictorLnP : 0, memo);
+        break;
+    case RecordFormat::Csv:
+        p = appendFields<RecordFormat::Csv>(p, values, count, x ? x->predictorLnP : 0, memo);
+        break;
+    case RecordFormat::Json:
+        p = appendFields<RecordFormat::Json>(p, values, count, x ? x->predictorLnP : 0, memo);
         *p++ = '}';
+        break;
+    }
     *p++ = '\n'; // a text block ends in an empty line
     out.append(buf, static_cast<std::size_t>(p - buf));
 }

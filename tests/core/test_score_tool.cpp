@@ -104,6 +104,24 @@ private slots:
                    "2,"
                    "8.08080808080808,43.4343434343434,51.5151515151515,62.7551020408163\n"
             << 0 << "";
+        // The predictor keeps its counts in a table for up to 16 symbols and in chains
+        // above; each sequence comes twice, as counts left over from one must not count
+        // in the next, and a chance is worked out once per length and hit count.
+        const QString predictor = "exec \"$0\" --indices --format=csv --alphabet=%1 | "
+                                  "cut -d, -f1,3,20,21";
+        const QByteArray s64 = "XYZbkXYZaXYZbXYZcdXYZbXYZc@XYZb";
+        const QByteArray s2 = "HTHHTTHHTTHTHTTTTTTTTHHTHTTH";
+        QTest::newRow("predictor, 64 symbols")
+            << predictor.arg("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz@_")
+            << QStringList{} << s64 + "\n" + s64 + "\n"
+            << "id,n,predictor_hits,predictor_p\n1,31,15,1.00431320637569e-19\n"
+               "2,31,15,1.00431320637569e-19\n"
+            << 0 << "";
+        QTest::newRow("predictor, 2 symbols")
+            << predictor.arg("HT") << QStringList{} << s2 + "\n" + s2 + "\n" + s2 + "T\n"
+            << "id,n,predictor_hits,predictor_p\n1,28,12,0.778965830802917\n"
+               "2,28,12,0.778965830802917\n3,29,12,0.827535774558783\n"
+            << 0 << "";
         // Symbols keep their places: 2468 has no adjacent pair, and 9 and 0 are not adjacent.
         QTest::newRow("records")
             << tool + "2>&1"
