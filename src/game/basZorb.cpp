@@ -81,19 +81,30 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
         text += "\r\n";
     }
 
-    // 3. Digit counts and their sum.
+    // 3 and 7. Digit counts, their sum, and the differences between
+    // neighbours, in one pass.
     int counts[10] = {};
+    int diffs[10] = {};
     int sum = 0;
-    for (std::int16_t d : digits) {
-        counts[d] += 1;
-        sum += d;
+    if (!digits.empty()) {
+        int previous = digits[0];
+        counts[previous] += 1;
+        sum += previous;
+        for (std::size_t j = 1; j < digits.size(); ++j) {
+            const int d = digits[j];
+            counts[d] += 1;
+            sum += d;
+            diffs[d > previous ? d - previous : previous - d] += 1;
+            previous = d;
+        }
     }
 
     // 4-5. Digit-frequency deductions.
     if (wantDetails)
         text += "各数字の出現回数減点 = ";
     for (int v = 0; v < 10; ++v) {
-        const int a = static_cast<int>(std::floor(std::fabs(counts[v] - n / 10)));
+        // Rounded down; the value is never negative, so truncation does it.
+        const int a = static_cast<int>(std::fabs(counts[v] - n / 10));
         score -= a;
         if (wantDetails)
             appendInt(text, a);
@@ -103,17 +114,12 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
     const double expectedSum = n * 4.5;
     const double diff = std::fabs(sum - expectedSum);
     const double perStep = n / 25;
-    const int b = static_cast<int>(std::floor(diff / perStep));
+    const int b = static_cast<int>(diff / perStep);
     score -= b;
     if (wantDetails) {
         text += "\r\n平均差減点=";
         appendInt(text, b);
     }
-
-    // 7. Difference counts between neighbours.
-    int diffs[10] = {};
-    for (std::size_t j = 0; j + 1 < digits.size(); ++j)
-        diffs[std::abs(digits[j + 1] - digits[j])] += 1;
 
     // 8. Difference deductions against the expected counts.
     static constexpr int kMultiplier[10] = {5, 9, 8, 7, 6, 5, 4, 3, 2, 1};
@@ -121,7 +127,7 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
         text += "\r\n差 0～9 の出現回数減点 = ";
     for (int k = 0; k < 10; ++k) {
         const double expected = (n - 1) / 50 * kMultiplier[k];
-        const int dk = static_cast<int>(std::floor(std::fabs(diffs[k] - expected)));
+        const int dk = static_cast<int>(std::fabs(diffs[k] - expected));
         score -= dk;
         if (wantDetails)
             appendInt(text, dk);
