@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace zorbel
 {
@@ -152,46 +153,62 @@ constexpr std::size_t kChanceColumn = 19;
 // Columns whose values hardly ever come twice (redundancy, rng, rng2).
 constexpr std::uint32_t kUniqueColumns = 1u << 2 | 1u << 3 | 1u << 4;
 
-// Writes the fields after the id, in one format.
+// Writes field i (0 is the score) in one format. The column is known when
+// compiling, so the kind of number it holds costs no branch.
+template <RecordFormat format, std::size_t i>
+char* appendField(char* p, double v, long double lnChance, NumberMemo& memo)
+{
+    const std::string_view name = kIndexColumns[i + 1];
+    if constexpr (format == RecordFormat::Text) {
+        std::memcpy(p, name.data(), name.size());
+        std::memset(p + name.size(), ' ', 15 - name.size());
+        p += 15;
+    } else if constexpr (format == RecordFormat::Csv) {
+        *p++ = ',';
+    } else {
+        *p++ = ',';
+        *p++ = '"';
+        std::memcpy(p, name.data(), name.size());
+        p += name.size();
+        *p++ = '"';
+        *p++ = ':';
+    }
+    if (std::isnan(v)) {
+        if constexpr (format == RecordFormat::Text)
+            p = std::copy_n("NA", 2, p);
+        else if constexpr (format == RecordFormat::Json)
+            p = std::copy_n("null", 4, p);
+    } else if constexpr (kWholeColumns >> i & 1) {
+        p = std::to_chars(p, p + 12, static_cast<int>(v)).ptr;
+    } else if constexpr (kUniqueColumns >> i & 1) {
+        p = WriteNumber(p, v);
+    } else if (i == kChanceColumn && v < DBL_MIN) {
+        p = writeChance(p, v, lnChance);
+    } else {
+        p = memo.write(p, v, i);
+    }
+    if constexpr (format == RecordFormat::Text)
+        *p++ = '\n';
+    return p;
+}
+
+template <RecordFormat format, std::size_t... I>
+char* appendAll(char* p, const double* values, long double lnChance, NumberMemo& memo,
+                std::index_sequence<I...>)
+{
+    ((p = appendField<format, I>(p, values[I], lnChance, memo)), ...);
+    return p;
+}
+
+// Writes the fields after the id, in one format: the score alone, or the
+// score and every index.
 template <RecordFormat format>
 char* appendFields(char* p, const double* values, std::size_t count, long double lnChance,
                    NumberMemo& memo)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string_view name = kIndexColumns[i + 1];
-        const double v = values[i];
-        if constexpr (format == RecordFormat::Text) {
-            std::memcpy(p, name.data(), name.size());
-            std::memset(p + name.size(), ' ', 15 - name.size());
-            p += 15;
-        } else if constexpr (format == RecordFormat::Csv) {
-            *p++ = ',';
-        } else {
-            *p++ = ',';
-            *p++ = '"';
-            std::memcpy(p, name.data(), name.size());
-            p += name.size();
-            *p++ = '"';
-            *p++ = ':';
-        }
-        if (std::isnan(v)) {
-            if constexpr (format == RecordFormat::Text)
-                p = std::copy_n("NA", 2, p);
-            else if constexpr (format == RecordFormat::Json)
-                p = std::copy_n("null", 4, p);
-        } else if (kWholeColumns >> i & 1) {
-            p = std::to_chars(p, p + 12, static_cast<int>(v)).ptr;
-        } else if (kUniqueColumns >> i & 1) {
-            p = WriteNumber(p, v);
-        } else if (i == kChanceColumn && v < DBL_MIN) {
-            p = writeChance(p, v, lnChance);
-        } else {
-            p = memo.write(p, v, i);
-        }
-        if constexpr (format == RecordFormat::Text)
-            *p++ = '\n';
-    }
-    return p;
+    if (count == 1)
+        return appendField<format, 0>(p, values[0], lnChance, memo);
+    return appendAll<format>(p, values, lnChance, memo, std::make_index_sequence<20>{});
 }
 
 } // namespace
