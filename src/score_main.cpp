@@ -138,8 +138,7 @@ struct Options {
     bool indices = false;
     zorbel::RecordFormat format = zorbel::RecordFormat::Text;
     std::string alphabet = "0123456789";
-    bool digits = true;           // the alphabet is 0123456789, the game's own
-    std::array<int, 256> place{}; // each byte's place in the alphabet, -1 outside it
+    bool digits = true; // the alphabet is 0123456789, the game's own
     // Each byte's place, or one of the codes below, for reading sequences.
     std::array<std::uint8_t, 256> code{};
     std::array<std::int16_t, zorbel::kMaxAlphabet> digitAt{}; // a place's digit, -1 for none
@@ -416,25 +415,26 @@ int scoreInput(const Options& options, RecordWriter& writer)
 // none of them a blank or a separator.
 void setAlphabet(Options& options, std::string_view symbols)
 {
-    options.place.fill(-1);
+    std::array<int, 256> place; // each byte's place in the alphabet, -1 outside it
+    place.fill(-1);
     if (symbols.size() < 2 || symbols.size() > std::size_t(zorbel::kMaxAlphabet))
         usageError("--alphabet needs 2 to 64 symbols");
     for (std::size_t i = 0; i < symbols.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(symbols[i]);
         if (c <= 0x20 || c >= 0x7f || c == ',')
             usageError("--alphabet takes printable ASCII characters, no blank or comma");
-        if (options.place[c] >= 0)
+        if (place[c] >= 0)
             usageError("a symbol twice in --alphabet");
-        options.place[c] = static_cast<int>(i);
+        place[c] = static_cast<int>(i);
     }
     options.alphabet = symbols;
     options.digits = symbols == "0123456789";
     options.digitAt.fill(-1);
     for (std::size_t c = 0; c < 256; ++c) {
-        const int place = options.place[c];
-        options.code[c] = place >= 0 ? static_cast<std::uint8_t>(place) : kOther;
-        if (place >= 0 && c >= '0' && c <= '9')
-            options.digitAt[static_cast<std::size_t>(place)] = static_cast<std::int16_t>(c - '0');
+        const int at = place[c];
+        options.code[c] = at >= 0 ? static_cast<std::uint8_t>(at) : kOther;
+        if (at >= 0 && c >= '0' && c <= '9')
+            options.digitAt[static_cast<std::size_t>(at)] = static_cast<std::int16_t>(c - '0');
     }
     options.code[' '] = kBlank;
     options.code['\t'] = kTab;

@@ -109,11 +109,10 @@ Judgement JudgeResult(const Standing& before, double score)
         if (p.LevelMax < s.Level)
             p.LevelMax = s.Level;
         j.disableRetire = true;
+        s.Stage = StageState::LevelDone;
         if (s.Level < 6) {
-            s.Stage = StageState::LevelDone;
             j.tryStep = TryStep::GoToLevel;
         } else {
-            s.Stage = StageState::LevelDone;
             p.ClearFlg = true;
             p.LevelMax = 5;
             j.tryStep = TryStep::GameCleared;

@@ -40,10 +40,10 @@ BoardPanel::BoardPanel(QWidget* flashLayer, QWidget* parent) : QWidget(parent)
     cmdHelp->setAccessibleName(QStringLiteral("ヘルプ"));
     connect(cmdHelp, &QPushButton::clicked, this, &BoardPanel::helpClicked);
     Line1 = makeLine(this, 0, 360, 5280);
-    lblLevel->setObjectName(QStringLiteral("lblLevel"));
-    lblStage->setObjectName(QStringLiteral("lblStage"));
-    lblOkNo->setObjectName(QStringLiteral("lblOkNo"));
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+    nameControls({{lblLevel, "lblLevel"},
+                  {lblStage, "lblStage"},
+                  {lblOkNo, "lblOkNo"},
+                  {cmdHelp, "cmdHelp"}});
 
     // The 100 answer cells exist from the start, hidden until start-up
     // places them.
@@ -102,6 +102,11 @@ void BoardPanel::showVerdict(const Verdict& verdict)
                                                                       : QColor(255, 0, 0));
 }
 
+void BoardPanel::clearVerdict()
+{
+    setCaption(lblOkNo, QString());
+}
+
 void BoardPanel::startRound(const RoundPlan& plan)
 {
     // Every cell in play is emptied and free again. A cell keeps its text
@@ -116,7 +121,7 @@ void BoardPanel::startRound(const RoundPlan& plan)
         cells::setBackground(cell, cells::kBlack);
         cell->setAccessibleDescription(QString());
     }
-    setCaption(lblOkNo, QString());
+    clearVerdict();
     if (plan.fixedCells > 0) {
         // The same random digit in the first cells; each write is taken
         // like a typed digit, then the cell is fixed.

@@ -42,6 +42,7 @@ public:
     void setCellCount(int count);
     void showLevelStage(std::int16_t level, StageState stage);
     void showVerdict(const Verdict& verdict);
+    void clearVerdict();
     // A new round: the cells emptied and free, SECOND-stage cells fixed,
     // the THIRD stage's overwrites started, the focus on the first free cell.
     void startRound(const RoundPlan& plan);

@@ -44,4 +44,10 @@ void setCaption(QLabel* label, const QString& text)
     label->adjustSize();
 }
 
+void nameControls(std::initializer_list<std::pair<QObject*, const char*>> names)
+{
+    for (const auto& [object, name] : names)
+        object->setObjectName(QString::fromLatin1(name));
+}
+
 } // namespace zorbel

@@ -5,8 +5,12 @@
 #include <QFont>
 #include <QString>
 
+#include <initializer_list>
+#include <utility>
+
 class QFrame;
 class QLabel;
+class QObject;
 class QPushButton;
 class QWidget;
 
@@ -24,5 +28,9 @@ QFrame* makeLine(QWidget* parent, int x1, int y, int x2);
 
 // Sets a label's text and sizes the label to it.
 void setCaption(QLabel* label, const QString& text);
+
+// Names each control, so the game can be driven from outside the way a
+// player does (tests, accessibility tools).
+void nameControls(std::initializer_list<std::pair<QObject*, const char*>> names);
 
 } // namespace zorbel

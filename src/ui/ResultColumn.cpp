@@ -53,14 +53,12 @@ ResultColumn::ResultColumn(QWidget* parent) : QWidget(parent)
     waiting = new WaitingIndicator(lblScore, this);
 
     // clang-format off
-    const std::pair<QObject*, const char*> names[] = {
+    nameControls({
         {lblResultStatic[0], "lblResultStatic0"}, {lblResultStatic[1], "lblResultStatic1"},
         {lblScore, "lblScore"}, {cmdChk, "cmdChk"}, {cmdTry, "cmdTry"},
         {cmdRetire, "cmdRetire"}, {cmdEx, "cmdEx"}, {picDecInfo, "picDecInfo"},
-        {txtDecInfo, "txtDecInfo"}, {cmdDecInfoOk, "cmdDecInfoOk"}};
+        {txtDecInfo, "txtDecInfo"}, {cmdDecInfoOk, "cmdDecInfoOk"}});
     // clang-format on
-    for (const auto& [object, name] : names)
-        object->setObjectName(QString::fromLatin1(name));
 }
 
 void ResultColumn::buildDetails()

@@ -50,15 +50,13 @@ TitleMenu::TitleMenu(QWidget* parent) : QWidget(parent)
     connect(cmdOption, &QPushButton::clicked, this, &TitleMenu::optionsClicked);
 
     // clang-format off
-    const std::pair<QObject*, const char*> names[] = {
+    nameControls({
         {lblTitleLevel, "lblTitleLevel"}, {lblTitleStage, "lblTitleStage"},
         {lblTitleRDMax, "lblTitleRDMax"}, {lblTitleMaxScore, "lblTitleMaxScore"},
         {cmdTitlePractice, "cmdTitlePractice"}, {cmdTitleTry, "cmdTitleTry"},
         {cmdTitleLevel, "cmdTitleLevel"}, {cmdTitleHelp, "cmdTitleHelp"},
-        {cmdOption, "cmdOption"}};
+        {cmdOption, "cmdOption"}});
     // clang-format on
-    for (const auto& [object, name] : names)
-        object->setObjectName(QString::fromLatin1(name));
 }
 
 void TitleMenu::showLevel(std::int16_t level, std::int16_t best)

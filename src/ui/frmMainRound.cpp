@@ -60,7 +60,7 @@ void frmMain::StartRound()
         txtMB->raise();
 
     ShowLevelStage();
-    SetupCells();
+    picMain->setCellCount(flow_->CellCount()); // the flow's StartRound has set it
     picMain->startRound(plan);
     ShowInfo(plan.hint);
     result_->startRound();
@@ -137,7 +137,7 @@ void frmMain::cmdRetire_Click()
     // may have come in meanwhile (even one that completed the level): a Yes
     // still leaves for the menu, with whatever progress that result saved.
     ShowInfo(Hint::BackToMenu);
-    picMain->showVerdict({});
+    picMain->clearVerdict();
     ReturnToMenu();
 }
 
