@@ -209,6 +209,8 @@ struct RecordWriter {
     std::array<std::int16_t, zorbel::kMaxCells> recordDigits{};
     std::size_t count = 0; // symbols read
     zorbel::NumberMemo memo;
+    zorbel::Indices indices;
+    zorbel::DigitTally tally;
 
     explicit RecordWriter(const Options& o)
         : options(o), calculator(static_cast<int>(o.alphabet.size()))
@@ -287,28 +289,32 @@ struct RecordWriter {
             return options.digits ? "no digits" : "no symbols";
 
         // The game scores its own digits, 1 to 100 of them, whatever the
-        // alphabet says about their order.
+        // alphabet says about their order. With the game's own alphabet the
+        // indices tally them on the way.
         double score = std::numeric_limits<double>::quiet_NaN();
-        bool allDigits = count <= zorbel::kMaxCells;
-        if (allDigits && options.digits) {
-            for (std::size_t i = 0; i < count; ++i)
-                recordDigits[i] = symbols[i];
-        } else if (allDigits) {
+        const bool scored = count <= zorbel::kMaxCells;
+        bool tallied = false;
+        if (options.indices) {
+            if (count >= 2) {
+                tallied = scored && options.digits;
+                calculator.compute({symbols.data(), count}, indices, tallied ? &tally : nullptr);
+                if (tallied)
+                    score = zorbel::ScoreTally(tally, false).score;
+            } else {
+                indices = {}; // one symbol: only its count is known
+                indices.n = static_cast<int>(count);
+            }
+        } else if (!scored) {
+            return "more than 100 digits"; // nothing else to write
+        }
+        if (scored && !tallied) {
+            bool allDigits = true;
             for (std::size_t i = 0; i < count; ++i) {
                 recordDigits[i] = options.digitAt[symbols[i]];
                 allDigits = allDigits && recordDigits[i] >= 0;
             }
-        }
-        if (allDigits)
-            score = zorbel::ScoreDigits({recordDigits.data(), count}, false).score;
-        else if (!options.indices)
-            return "more than 100 digits"; // nothing else to write
-
-        zorbel::Indices indices;
-        if (options.indices) {
-            if (count >= 2)
-                indices = calculator.compute({symbols.data(), count});
-            indices.n = static_cast<int>(count);
+            if (allDigits)
+                score = zorbel::ScoreDigits({recordDigits.data(), count}, false).score;
         }
         zorbel::AppendRecord(pending, options.format, id, score,
                              options.indices ? &indices : nullptr, memo);

@@ -71,6 +71,7 @@ int main(int argc, char** argv)
     std::vector<std::int16_t> board;
     std::vector<std::uint8_t> symbols;
     std::vector<double> seen[kCount];
+    zorbel::Indices indices;
     for (std::size_t n = 1; n <= zorbel::kMaxCells; ++n) {
         int passed = 0;
         for (auto& s : seen)
@@ -86,7 +87,8 @@ int main(int argc, char** argv)
             passed += zorbel::ScoreDigits(board, false).score >= 80;
             if (n < 2)
                 continue;
-            const auto v = values(calculator.compute(symbols));
+            calculator.compute(symbols, indices);
+            const auto v = values(indices);
             for (std::size_t c = 0; c < kCount; ++c)
                 if (!std::isnan(v[c]))
                     seen[c].push_back(v[c]);

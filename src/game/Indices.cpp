@@ -52,20 +52,15 @@ std::uint64_t bitsOfBytes(std::uint64_t v)
     return ((v >> 7) * 0x0102040810204080) >> 56;
 }
 
-// 1 << s for each symbol s.
-constexpr std::array<std::uint64_t, kMaxAlphabet> kBits = [] {
-    std::array<std::uint64_t, kMaxAlphabet> bits{};
-    for (std::size_t s = 0; s < bits.size(); ++s)
-        bits[s] = std::uint64_t{1} << s;
-    return bits;
-}();
+// A context's guess, and a follower's claim to it, in one number: its
+// count above the place of its latest sighting, so that the larger of two
+// is the follower seen more often, or as often and later. The place gives
+// the symbol.
+using Mark = std::uint64_t;
 
-// The guess of a context once follower f has been counted count times: f
-// when it has come at least as often as the guess so far.
-std::uint64_t take(std::uint64_t best, std::uint64_t count, std::uint8_t f)
+Mark mark(std::uint64_t count, std::size_t place)
 {
-    const std::uint64_t v = count << 8 | f;
-    return (v | 0xff) >= best ? v : best;
+    return count << 32 | place;
 }
 
 } // namespace
@@ -101,6 +96,10 @@ void IndexCalculator::growTables(std::size_t n)
         lnFactorial_.push_back(std::lgamma(static_cast<long double>(i) + 1));
     if (gapCounts_.size() < 2 * n + 1)
         gapCounts_.resize(2 * n + 1, 0);
+    if (pairsReached_.size() < n + 2) {
+        pairsReached_.resize(n + 2, 0);
+        lag2Reached_.resize(n + 2, 0);
+    }
     if (!chain3_.empty() && followers3_.size() < n)
         followers3_.resize(n);
     if (chances_.size() < n)
@@ -115,8 +114,10 @@ void IndexCalculator::growTables(std::size_t n)
 // 3, 2 or 1 symbols that was followed before votes for its most frequent
 // follower; with none, the most frequent symbol so far. Each context keeps
 // its current guess: a follower that reaches the leader's count takes over,
-// being the latest. Returns the number of right guesses, and leaves the
-// symbol, pair and lag-2 pair counts for compute() to read and clear.
+// being the latest. Returns the number of right guesses. The same pass
+// counts what compute() reads and clears: the symbols, the pairs, the
+// lag-2 pairs and how many cells reached each count, the gaps by length,
+// and the coupon segments (segments_ and covered_).
 int IndexCalculator::predict(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
@@ -130,7 +131,16 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
                      : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
                                            : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
-    std::fill_n(best_.begin() + 1, k, 0);
+    // The contexts of one and two symbols start each sequence unseen: the
+    // followers of two symbols are cleared wholesale (k^3 counts, 16 KiB at
+    // most) or, in larger alphabets, where this sequence put them.
+    std::fill_n(best_.begin() + 1, k + k * k, 0);
+    if (k_ <= kDirectOrder3) {
+        std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(1 + k + k * k), k * k * k, 0);
+    } else {
+        for (std::size_t t = 2; t < n; ++t)
+            counts_[((1 + x[t - 2]) * k + 1 + x[t - 1]) * k + 1 + x[t]] = 0;
+    }
     return hits;
 }
 
@@ -142,33 +152,60 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = K ? K : static_cast<std::size_t>(k_);
     const std::uint32_t base = base_;
-    const std::uint64_t stale = std::uint64_t{base} << 8 | 0xff; // a guess above is this one's
+    const Mark stale = mark(base, 0xffffffff); // a guess of three symbols above is this one's
+    const Mark fresh = mark(base + 1, 0);      // a first follower, less its place
     std::uint32_t* const counts = counts_.data();
-    std::uint64_t* const best = best_.data();
+    Mark* const best = best_.data();
     std::uint32_t* const lag2 = lag2_.data();
+    std::uint32_t* const pairsReached = pairsReached_.data();
+    std::uint32_t* const lag2Reached = lag2Reached_.data();
+    const auto symbolAt = [x](Mark m) { return x[static_cast<std::uint32_t>(m)]; };
+    // Beside the guesses: the gaps, counted in gapCounts_[place - last
+    // place] (a first sighting from the place -n - 1 lands past n, where no
+    // gap does), and the coupon segments. seen holds the symbols of the
+    // segment so far and every bit outside the alphabet.
+    std::uint32_t* const gapCounts = gapCounts_.data();
+    std::array<std::int64_t, kMaxAlphabet> last;
+    std::fill_n(last.begin(), k, -static_cast<std::int64_t>(n) - 1);
+    const std::uint64_t outside = k == 64 ? 0 : ~std::uint64_t{0} << k;
+    std::uint64_t seen = outside;
+    std::int64_t segments = 0, covered = 0;
+    const auto sighting = [&](std::size_t t, std::uint8_t f) {
+        const auto at = static_cast<std::int64_t>(t);
+        ++gapCounts[at - last[f]];
+        last[f] = at;
+        seen |= std::uint64_t{1} << f;
+        if (seen == ~std::uint64_t{0}) {
+            ++segments;
+            covered = at + 1;
+            seen = outside;
+        }
+    };
 
     // The first three symbols have shorter contexts only.
-    std::uint64_t best0 = take(0, ++counts[1 + x[0]], x[0]);
+    Mark best0 = mark(++counts[1 + x[0]], 0);
+    sighting(0, x[0]);
     int hits = 0;
     std::size_t c1 = 0, c2 = 0, c3 = 0; // the contexts of the last 1, 2 and 3 symbols
     for (std::size_t t = 1; t < std::min<std::size_t>(n, 3); ++t) {
         const std::uint8_t f = x[t];
         c2 = t >= 2 ? c1 * k + 1 + x[t - 1] : 0;
         c1 = 1 + x[t - 1];
-        std::uint64_t guess = best0;
-        if (best[c1] > 0xff)
+        Mark guess = best0;
+        if (best[c1])
             guess = best[c1];
-        if (t >= 2 && best[c2] > stale)
+        if (t >= 2 && best[c2])
             guess = best[c2];
-        hits += (guess & 0xff) == f;
-        best0 = take(best0, ++counts[1 + f], f);
-        best[c1] = take(best[c1], ++counts[c1 * k + 1 + f], f);
+        hits += symbolAt(guess) == f;
+        best0 = std::max(best0, mark(++counts[1 + f], t));
+        const std::uint32_t pair = ++counts[c1 * k + 1 + f];
+        ++pairsReached[pair];
+        best[c1] = std::max(best[c1], mark(pair, t));
         if (t >= 2) {
-            ++lag2[x[0] * k + f];
-            std::uint32_t& count = counts[c2 * k + 1 + f];
-            count = std::max(count, base) + 1;
-            best[c2] = take(best[c2], count, f);
+            ++lag2Reached[++lag2[x[0] * k + f]];
+            best[c2] = std::max(best[c2], mark(++counts[c2 * k + 1 + f], t));
         }
+        sighting(t, f);
     }
     if (n > 2) {
         c3 = c2 * k + 1 + x[2];
@@ -180,22 +217,22 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
     for (std::size_t t = 3; t < n; ++t) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
-        ++lag2[c2 - c1 - k + f]; // c2 - c1 is (1 + the symbol two back) k
+        ++lag2Reached[++lag2[c2 - c1 - k + f]]; // c2 - c1 is (1 + the symbol two back) k
         // Each order in turn: its guess, if its context was seen, then its
         // count. The guesses are all read before their own order changes.
-        std::uint64_t guess = best0;
-        best0 = take(best0, ++counts[f1], f);
-        const std::uint64_t g1 = best[c1];
-        guess = g1 > 0xff ? g1 : guess;
-        best[c1] = take(g1, ++counts[n2], f);
-        const std::uint64_t g2 = best[c2];
-        guess = g2 > stale ? g2 : guess;
-        const std::uint32_t count2 = std::max(counts[n3], base) + 1;
-        counts[n3] = count2;
-        best[c2] = take(g2, count2, f);
-        const std::uint64_t g3 = best[c3];
+        Mark guess = best0;
+        best0 = std::max(best0, mark(++counts[f1], t));
+        const Mark g1 = best[c1];
+        guess = g1 ? g1 : guess;
+        const std::uint32_t pair = ++counts[n2];
+        ++pairsReached[pair];
+        best[c1] = std::max(g1, mark(pair, t));
+        const Mark g2 = best[c2];
+        guess = g2 ? g2 : guess;
+        best[c2] = std::max(g2, mark(++counts[n3], t));
+        const Mark g3 = best[c3];
         guess = g3 > stale ? g3 : guess;
-        hits += (guess & 0xff) == f;
+        hits += symbolAt(guess) == f;
         if constexpr (direct) {
             // Most contexts of three symbols are new in a short sequence,
             // and a new one only takes its guess. Its follower's count is
@@ -203,13 +240,13 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
             // over from before, at most base.
             if (g3 > stale) {
                 std::uint32_t* const followers = counts + c3 * k + 1;
-                std::uint32_t& first = followers[g3 & 0xff];
+                std::uint32_t& first = followers[symbolAt(g3)];
                 first = std::max(first, base + 1);
                 std::uint32_t& count = followers[f];
                 count = std::max(count, base) + 1;
-                best[c3] = take(g3, count, f);
+                best[c3] = std::max(g3, mark(count, t));
             } else {
-                best[c3] = std::uint64_t{base + 1} << 8 | f;
+                best[c3] = fresh | t;
             }
         } else {
             const std::int32_t first = g3 > stale ? chain3_[c3] : -1;
@@ -222,12 +259,15 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
                 chain3_[c3] = i;
             }
             const std::uint32_t count = base + ++followers3_[static_cast<std::size_t>(i)].count;
-            best[c3] = take(g3, count, f);
+            best[c3] = std::max(g3, mark(count, t));
         }
+        sighting(t, f);
         c3 = n3;
         c2 = n2;
         c1 = f1;
     }
+    segments_ = segments;
+    covered_ = covered;
     return hits;
 }
 
@@ -269,11 +309,23 @@ void IndexCalculator::pValue(Indices& r) const
     }
 }
 
-Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
+// The sum of f ln f over cells, from reached (how many cells a count has
+// reached, by count: reached[f] - reached[f + 1] hold exactly f), which it
+// clears. Few counts are reached in a sequence, and each sum is exact.
+long double IndexCalculator::sumFLnF(std::uint32_t* reached) const
+{
+    long double sum = 0;
+    for (std::size_t f = 1; reached[f] != 0; ++f) {
+        sum += fLnF(f) * (reached[f] - reached[f + 1]);
+        reached[f] = 0;
+    }
+    return sum;
+}
+
+void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, DigitTally* tally)
 {
     const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
     growTables(n);
-    Indices r;
     r.n = static_cast<int>(n);
     r.predictorHits = predict(x); // counts the symbols, pairs and lag-2 pairs too
 
@@ -347,10 +399,15 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     // double: the redundancy is 1 less a ratio near 1 and would lose two
     // digits in doubles. Tables are cleared once read.
     std::uint32_t* const symbolCounts = counts_.data() + 1;
-    long double sumCounts = 0, sumPairs = 0, sumLag2 = 0;
+    long double sumCounts = 0;
     std::int64_t squares = 0;
     std::uint32_t maxCount = 0;
     std::size_t distinct = 0;
+    if (tally && k == 10) {
+        tally->n = static_cast<int>(n);
+        for (std::size_t i = 0; i < 10; ++i)
+            tally->counts[i] = static_cast<int>(symbolCounts[i]);
+    }
     for (std::size_t i = 0; i < k; ++i) {
         const std::uint32_t c = symbolCounts[i];
         sumCounts += fLnF(c);
@@ -363,6 +420,7 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     // The pairs: neighbours one place apart before the wrap is added.
     std::uint32_t* const pairs = counts_.data() + 1 + k;
     std::int64_t up1 = 0, down1 = 0;
+    r.repetitions = 0;
     for (std::size_t a = 0; a < k; ++a) {
         r.repetitions += static_cast<int>(pairs[a * k + a]);
         if (a + 1 < k) {
@@ -370,53 +428,30 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
             down1 += pairs[(a + 1) * k + a];
         }
     }
-    ++pairs[x[n - 1] * k + x[0]]; // the wrap pair
-
-    // One pass for the rest, and the pair cells row by row beside it: the
-    // long double additions wait for each other, and the symbols' integer
-    // work fits in between. A gap is counted in gapCounts_[i - last
-    // place], and a first sighting from the place -n - 1 lands past n,
-    // where no gap does.
-    const std::uint64_t all = k_ == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
-    std::uint64_t seen = kBits[x[0]];
-    std::int64_t segments = 0, lastCover = -1; // the place where the last segment ends
-    std::array<std::int64_t, kMaxAlphabet> last;
-    std::fill_n(last.begin(), k, -sn - 1);
-    std::uint32_t* const gapCounts = gapCounts_.data();
-    const std::uint32_t* const lag2 = lag2_.data();
-    ++gapCounts[n + 1];
-    last[x[0]] = 0;
-    int empty = 0;
-    const auto cells = static_cast<std::int64_t>(k * k);
-    for (std::int64_t j = 1; j < std::max(sn, cells + 1); ++j) {
-        if (j < sn) {
-            const std::uint8_t s = x[static_cast<std::size_t>(j)];
-            seen |= kBits[s];
-            if (seen == all) {
-                ++segments;
-                lastCover = j;
-                seen = 0;
-            }
-            ++gapCounts[j - last[s]];
-            last[s] = j;
-        }
-        if (j <= cells) {
-            const auto c = static_cast<std::size_t>(j - 1);
-            sumPairs += fLnF(pairs[c]);
-            sumLag2 += fLnF(lag2[c]);
-            empty += pairs[c] == 0;
+    if (tally && k == 10) { // the steps of each size: the pairs on each diagonal
+        tally->steps[0] = static_cast<int>(r.repetitions);
+        for (std::size_t d = 1; d < 10; ++d) {
+            std::uint32_t steps = 0;
+            for (std::size_t a = 0; a + d < 10; ++a)
+                steps += pairs[a * 10 + a + d] + pairs[(a + d) * 10 + a];
+            tally->steps[d] = static_cast<int>(steps);
         }
     }
-    const std::int64_t covered = lastCover + 1;
+    ++pairsReached_[++pairs[x[n - 1] * k + x[0]]]; // the wrap pair
+    const auto empty = static_cast<std::int64_t>(k * k - pairsReached_[1]);
+    const long double sumPairs = sumFLnF(pairsReached_.data()),
+                      sumLag2 = sumFLnF(lag2Reached_.data());
     std::fill_n(pairs, k * k, 0);
     std::fill_n(lag2_.data(), k * k, 0);
+
+    std::uint32_t* const gapCounts = gapCounts_.data();
 
     const double dn = static_cast<double>(n);
     const long double ln = static_cast<long double>(n);
     r.redundancy = static_cast<double>(100 * (1 - (fLnF(n) / ln - sumCounts / ln) / lnK_));
     r.rng = maxCount > 1 ? static_cast<double>(sumPairs / sumCounts) : kNaN;
     r.rng2 = maxCount > 1 ? static_cast<double>(sumLag2 / sumCounts) : kNaN;
-    r.nsq = 100.0 * empty / static_cast<double>(k * k - 1);
+    r.nsq = 100.0 * static_cast<double>(empty) / static_cast<double>(k * k - 1);
     r.chi2 = static_cast<double>(static_cast<std::int64_t>(k) * squares - sn * sn) / dn;
 
     const double pairsIn = static_cast<double>(n - 1);
@@ -427,28 +462,36 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     r.runsUp = runVariance(sn - upSteps, sn + 2 * upEnds, sn);
     r.runsDown = runVariance(sn - downSteps, sn + 2 * downEnds, sn);
 
-    r.coupon = distinct == k ? static_cast<double>(covered) / static_cast<double>(segments) : kNaN;
+    r.coupon =
+        distinct == k ? static_cast<double>(covered_) / static_cast<double>(segments_) : kNaN;
     r.gapMedian = r.gapMean = r.gapMode = kNaN;
     const auto gaps = static_cast<std::int64_t>(n - distinct);
     std::fill_n(gapCounts + n + 1, n, 0); // the first sightings
     if (gaps > 0) {
-        const std::int64_t lo = (gaps - 1) / 2, hi = gaps / 2; // the middle ranks
-        std::int64_t below = 0, loValue = 0, hiValue = 0, gapSum = 0;
+        // Up to the longest gap: the counts are read and cleared, and the
+        // gap that holds the middle ranks lo and hi noted on the way.
+        const std::int64_t lo = (gaps - 1) / 2, hi = gaps / 2;
+        std::int64_t below = 0, gapSum = 0, mode = 0, loValue = 0, hiValue = 0, g = 1;
         std::uint32_t modeCount = 0;
-        for (std::int64_t g = 1; below < gaps; ++g) { // up to the longest gap
+        const auto read = [&] {
             const std::uint32_t c = gapCounts[g];
-            if (below <= lo && lo < below + c)
-                loValue = g;
-            if (below <= hi && hi < below + c)
-                hiValue = g;
+            gapCounts[g] = 0;
             if (c > modeCount) { // the smallest gap wins a tie
                 modeCount = c;
-                r.gapMode = static_cast<double>(g);
+                mode = g;
             }
             below += c;
             gapSum += g * c;
-            gapCounts[g] = 0;
-        }
+        };
+        for (; below <= lo; ++g)
+            read();
+        loValue = g - 1;
+        for (; below <= hi; ++g)
+            read();
+        hiValue = g - 1;
+        for (; below < gaps; ++g)
+            read();
+        r.gapMode = static_cast<double>(mode);
         r.gapMean = static_cast<double>(gapSum) / static_cast<double>(gaps);
         r.gapMedian = static_cast<double>(loValue + hiValue) / 2;
     }
@@ -462,7 +505,6 @@ Indices IndexCalculator::compute(std::span<const std::uint8_t> x)
     }
     r.predictorP = chance.p;
     r.predictorLnP = chance.lnP;
-    return r;
 }
 
 } // namespace zorbel

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/basZorb.h"
+
 namespace zorbel
 {
 
@@ -54,8 +56,10 @@ class IndexCalculator
 public:
     explicit IndexCalculator(int alphabetSize);
 
-    // Every index of symbols (each below the alphabet size), at least 2 of them.
-    Indices compute(std::span<const std::uint8_t> symbols);
+    // Every index of symbols (each below the alphabet size), at least 2 of
+    // them, into r. With ten symbols, tally (if given) gets what the game's
+    // score needs of them, taking each symbol's place for its digit.
+    void compute(std::span<const std::uint8_t> symbols, Indices& r, DigitTally* tally = nullptr);
 
 private:
     struct Follower { // one follower of a three-symbol context, in a chain
@@ -74,6 +78,7 @@ private:
     int predict(std::span<const std::uint8_t> x);
     template <bool direct, std::size_t K> int runPredictor(std::span<const std::uint8_t> x);
     void pValue(Indices& r) const;
+    long double sumFLnF(std::uint32_t* reached) const;
 
     int k_;
     long double lnK_;
@@ -82,18 +87,24 @@ private:
     // empty one is 0, and context c followed by symbol s is c k + 1 + s. So
     // counts_[c k + 1 + s] is how often s followed c: counts_[1 + s] is the
     // count of s, and the k x k pair counts (no wrap) start at counts_[1 + k].
-    // best_[c] is c's guess, packed as count << 8 | symbol, so that one
-    // comparison picks the follower seen most often, latest on a tie.
-    // Contexts of 0 and 1 symbol are all zero between sequences. The longer
-    // ones are never cleared: their counts run on from base_, the length of
-    // the sequences before, so a count or guess at or below it is left over
-    // and stands for zero.
+    // best_[c] is c's guess, packed as count << 32 | the place where that
+    // follower came last, so that one comparison picks the follower seen
+    // most often, latest on a tie. Contexts of up to 2 symbols, and their
+    // followers' counts, are all zero between sequences. Contexts of 3 are
+    // never cleared: their counts run on from base_, the length of the
+    // sequences before, so a count or guess at or below it is left over and
+    // stands for zero.
     std::vector<std::uint32_t> counts_; // up to 4 symbols; 3 in larger alphabets
     std::vector<std::uint64_t> best_;   // up to 3 symbols
     std::vector<std::int32_t> chain3_;  // larger alphabets: first follower of 3 symbols
     std::vector<Follower> followers3_;
     std::uint32_t base_ = 0;
-    std::vector<std::uint32_t> lag2_;      // k x k, all zero between sequences
+    std::int64_t segments_ = 0, covered_ = 0; // coupon segments, and the symbols in them
+    std::vector<std::uint32_t> lag2_;         // k x k, all zero between sequences
+    // How many pair cells (lag-2 pair cells) a count has reached, by count:
+    // all that the sums of f ln f need, so the cells are never read for it.
+    // All zero between sequences.
+    std::vector<std::uint32_t> pairsReached_, lag2Reached_;
     std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
     // f ln f, 0 for f <= 1, as the long double it is split into two
     // doubles: they load much faster, and their sum is exact.

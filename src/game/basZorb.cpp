@@ -65,9 +65,26 @@ void appendInt(std::string& out, int value)
 
 } // namespace
 
-ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
+DigitTally TallyDigits(std::span<const std::int16_t> digits)
 {
-    const double n = static_cast<double>(digits.size());
+    DigitTally tally;
+    tally.n = static_cast<int>(digits.size());
+    if (digits.empty())
+        return tally;
+    int previous = digits[0];
+    tally.counts[static_cast<std::size_t>(previous)] += 1;
+    for (std::size_t j = 1; j < digits.size(); ++j) {
+        const int d = digits[j];
+        tally.counts[static_cast<std::size_t>(d)] += 1;
+        tally.steps[static_cast<std::size_t>(d > previous ? d - previous : previous - d)] += 1;
+        previous = d;
+    }
+    return tally;
+}
+
+ScoreResult ScoreTally(const DigitTally& tally, bool wantDetails)
+{
+    const double n = tally.n;
     ScoreResult result;
     std::string& text = result.details;
 
@@ -81,30 +98,15 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
         text += "\r\n";
     }
 
-    // 3 and 7. Digit counts, their sum, and the differences between
-    // neighbours, in one pass.
-    int counts[10] = {};
-    int diffs[10] = {};
-    int sum = 0;
-    if (!digits.empty()) {
-        int previous = digits[0];
-        counts[previous] += 1;
-        sum += previous;
-        for (std::size_t j = 1; j < digits.size(); ++j) {
-            const int d = digits[j];
-            counts[d] += 1;
-            sum += d;
-            diffs[d > previous ? d - previous : previous - d] += 1;
-            previous = d;
-        }
-    }
-
-    // 4-5. Digit-frequency deductions.
+    // 3-5. Digit-frequency deductions, and the digits' sum.
     if (wantDetails)
         text += "各数字の出現回数減点 = ";
+    int sum = 0;
     for (int v = 0; v < 10; ++v) {
+        const int count = tally.counts[static_cast<std::size_t>(v)];
+        sum += v * count;
         // Rounded down; the value is never negative, so truncation does it.
-        const int a = static_cast<int>(std::fabs(counts[v] - n / 10));
+        const int a = static_cast<int>(std::fabs(count - n / 10));
         score -= a;
         if (wantDetails)
             appendInt(text, a);
@@ -121,13 +123,14 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
         appendInt(text, b);
     }
 
-    // 8. Difference deductions against the expected counts.
+    // 7-8. Difference deductions against the expected counts.
     static constexpr int kMultiplier[10] = {5, 9, 8, 7, 6, 5, 4, 3, 2, 1};
     if (wantDetails)
         text += "\r\n差 0～9 の出現回数減点 = ";
     for (int k = 0; k < 10; ++k) {
         const double expected = (n - 1) / 50 * kMultiplier[k];
-        const int dk = static_cast<int>(std::fabs(diffs[k] - expected));
+        const int dk =
+            static_cast<int>(std::fabs(tally.steps[static_cast<std::size_t>(k)] - expected));
         score -= dk;
         if (wantDetails)
             appendInt(text, dk);
@@ -140,6 +143,11 @@ ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
         score = 0;
     result.score = score;
     return result;
+}
+
+ScoreResult ScoreDigits(std::span<const std::int16_t> digits, bool wantDetails)
+{
+    return ScoreTally(TallyDigits(digits), wantDetails);
 }
 
 double basZorb::CalcScore()

@@ -40,6 +40,20 @@ struct ScoreResult {
     std::string details; // four lines joined by CR LF (only when asked for)
 };
 
+// All that the score is worked out from: the number of digits, how often
+// each digit comes, and how often each size of step (0 to 9) comes between
+// neighbours.
+struct DigitTally {
+    int n = 0;
+    std::array<int, 10> counts{};
+    std::array<int, 10> steps{};
+};
+
+DigitTally TallyDigits(std::span<const std::int16_t> digits);
+
+// The scoring formula from a tally of 1..100 digits.
+ScoreResult ScoreTally(const DigitTally& tally, bool wantDetails);
+
 // The scoring formula itself, for any sequence of 1..100 digits 0..9.
 // `details` is filled only when wantDetails is true (the scoring tool
 // skips it for speed). The arithmetic is IEEE double in the order the

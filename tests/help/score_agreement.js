@@ -91,10 +91,12 @@ function boards(n) {
 }
 
 // The indices of one board, as the page has them and as zorbel-score writes
-// them (a CSV record): counts exactly, the rest to 12 digits, for the two
-// compute with different log functions.
+// them (a CSV record, whose score is tallied on the way): the score and the
+// counts exactly, the rest to 12 digits, for the two compute with different
+// log functions.
 function sameIndices(board, record, header) {
   const fields = record.split(',');
+  assert.strictEqual(fields[1], scoreBoard(board).scoreText, `${board.join('')}: score`);
   const mine = board.length > 1 ? computeIndices(board, 10) : {};
   header.forEach((name, c) => {
     if (c < 3)
