@@ -175,11 +175,10 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
         ++gapCounts[at - last[f]];
         last[f] = at;
         seen |= std::uint64_t{1} << f;
-        if (seen == ~std::uint64_t{0}) {
-            ++segments;
-            covered = at + 1;
-            seen = outside;
-        }
+        const bool complete = seen == ~std::uint64_t{0}; // a coin toss for a branch
+        segments += complete;
+        covered = complete ? at + 1 : covered;
+        seen = complete ? outside : seen;
     };
 
     // The first three symbols have shorter contexts only.
@@ -420,18 +419,18 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     // The pairs: neighbours one place apart before the wrap is added.
     std::uint32_t* const pairs = counts_.data() + 1 + k;
     std::int64_t up1 = 0, down1 = 0;
-    r.repetitions = 0;
-    for (std::size_t a = 0; a < k; ++a) {
+    r.repetitions = static_cast<int>(pairs[(k - 1) * k + k - 1]);
+    for (std::size_t a = 0; a + 1 < k; ++a) {
         r.repetitions += static_cast<int>(pairs[a * k + a]);
-        if (a + 1 < k) {
-            up1 += pairs[a * k + a + 1];
-            down1 += pairs[(a + 1) * k + a];
-        }
+        up1 += pairs[a * k + a + 1];
+        down1 += pairs[(a + 1) * k + a];
     }
     if (tally && k == 10) { // the steps of each size: the pairs on each diagonal
-        tally->steps[0] = static_cast<int>(r.repetitions);
+        tally->steps[0] = r.repetitions;
+#pragma GCC unroll 9
         for (std::size_t d = 1; d < 10; ++d) {
             std::uint32_t steps = 0;
+#pragma GCC unroll 9
             for (std::size_t a = 0; a + d < 10; ++a)
                 steps += pairs[a * 10 + a + d] + pairs[(a + d) * 10 + a];
             tally->steps[d] = static_cast<int>(steps);

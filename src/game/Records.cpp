@@ -90,11 +90,11 @@ char* WriteNumber(char* out, double v)
         d = lo >> shift | static_cast<std::uint64_t>(scaled >> 64) << (64 - shift);
         const std::uint64_t rest = lo & ((std::uint64_t{1} << shift) - 1),
                             half = std::uint64_t{1} << (shift - 1);
-        up = rest > half || (rest == half && (d & 1));
+        up = (rest > half) | ((rest == half) & (d & 1));
     } else {
         d = static_cast<std::uint64_t>(scaled >> shift);
         const u128 rest = scaled & ((u128{1} << shift) - 1), half = u128{1} << (shift - 1);
-        up = rest > half || (rest == half && (d & 1));
+        up = (rest > half) | ((rest == half) & (d & 1));
     }
     d += up;
     if (d == kPow10[15]) { // rounded up to the next power of ten

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace zorbel
 {
@@ -76,7 +77,7 @@ DigitTally TallyDigits(std::span<const std::int16_t> digits)
     for (std::size_t j = 1; j < digits.size(); ++j) {
         const int d = digits[j];
         tally.counts[static_cast<std::size_t>(d)] += 1;
-        tally.steps[static_cast<std::size_t>(d > previous ? d - previous : previous - d)] += 1;
+        tally.steps[static_cast<std::size_t>(std::abs(d - previous))] += 1;
         previous = d;
     }
     return tally;
