@@ -131,15 +131,21 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
                      : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
                                            : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
-    // The contexts of one and two symbols start each sequence unseen: the
-    // followers of two symbols are cleared wholesale (k^3 counts, 16 KiB at
-    // most) or, in larger alphabets, where this sequence put them.
-    std::fill_n(best_.begin() + 1, k + k * k, 0);
+    // The contexts of one and two symbols start each sequence unseen: those
+    // of two, and their followers' counts, are cleared wholesale (k^3
+    // counts, 16 KiB at most) or, in larger alphabets, where this sequence
+    // put them.
+    std::fill_n(best_.begin() + 1, k, 0);
     if (k_ <= kDirectOrder3) {
+        std::fill_n(best_.begin() + static_cast<std::ptrdiff_t>(1 + k), k * k, 0);
         std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(1 + k + k * k), k * k * k, 0);
     } else {
-        for (std::size_t t = 2; t < n; ++t)
-            counts_[((1 + x[t - 2]) * k + 1 + x[t - 1]) * k + 1 + x[t]] = 0;
+        for (std::size_t t = 1; t < n; ++t) {
+            const std::size_t c2 = (1 + x[t - 1]) * k + 1 + x[t];
+            best_[c2] = 0;
+            if (t + 1 < n)
+                counts_[c2 * k + 1 + x[t + 1]] = 0;
+        }
     }
     return hits;
 }
