@@ -52,10 +52,10 @@ std::uint64_t bitsOfBytes(std::uint64_t v)
     return ((v >> 7) * 0x0102040810204080) >> 56;
 }
 
-// A context's guess, and a follower's claim to it, in one number: its
-// count above the place of its latest sighting, so that the larger of two
-// is the follower seen more often, or as often and later. The place gives
-// the symbol.
+// A context's guess, and a follower's claim to it, in one number: the
+// follower's count in the high half, the place of its latest sighting in
+// the low, so that the larger of two is the follower seen more often, or
+// as often and later. The place gives the symbol.
 using Mark = std::uint64_t;
 
 Mark mark(std::uint64_t count, std::size_t place)
@@ -181,7 +181,8 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
         ++gapCounts[at - last[f]];
         last[f] = at;
         seen |= std::uint64_t{1} << f;
-        const bool complete = seen == ~std::uint64_t{0}; // a coin toss for a branch
+        // Where a segment ends is random: no branch for it.
+        const bool complete = seen == ~std::uint64_t{0};
         segments += complete;
         covered = complete ? at + 1 : covered;
         seen = complete ? outside : seen;
