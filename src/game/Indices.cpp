@@ -1,5 +1,7 @@
 #include "game/Indices.h"
 
+#include "game/basZorb.h"
+
 #include <algorithm>
 #include <bit>
 #include <cfloat>
@@ -403,24 +405,18 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
 
     // The symbol counts, in alphabet order. Sums of f ln f are in long
     // double: the redundancy is 1 less a ratio near 1 and would lose two
-    // digits in doubles. Tables are cleared once read.
-    std::uint32_t* const symbolCounts = counts_.data() + 1;
+    // digits in doubles. The counts and pairs are cleared once read.
+    const std::uint32_t* const symbolCounts = counts_.data() + 1;
     long double sumCounts = 0;
     std::int64_t squares = 0;
     std::uint32_t maxCount = 0;
     std::size_t distinct = 0;
-    if (tally && k == 10) {
-        tally->n = static_cast<int>(n);
-        for (std::size_t i = 0; i < 10; ++i)
-            tally->counts[i] = static_cast<int>(symbolCounts[i]);
-    }
     for (std::size_t i = 0; i < k; ++i) {
         const std::uint32_t c = symbolCounts[i];
         sumCounts += fLnF(c);
         squares += static_cast<std::int64_t>(c) * c;
         maxCount = std::max(maxCount, c);
         distinct += c > 0;
-        symbolCounts[i] = 0;
     }
 
     // The pairs: neighbours one place apart before the wrap is added.
@@ -433,11 +429,15 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
         down1 += pairs[(a + 1) * k + a];
     }
     if (tally && k == 10) { // the steps of each size: the pairs on each diagonal
+        tally->n = static_cast<int>(n);
+        for (std::size_t i = 0; i < 10; ++i)
+            tally->counts[i] = static_cast<int>(symbolCounts[i]);
         tally->steps[0] = r.repetitions;
-#pragma GCC unroll 9
-        for (std::size_t d = 1; d < 10; ++d) {
+        tally->steps[1] = static_cast<int>(up1 + down1);
+#pragma GCC unroll 8
+        for (std::size_t d = 2; d < 10; ++d) {
             std::uint32_t steps = 0;
-#pragma GCC unroll 9
+#pragma GCC unroll 8
             for (std::size_t a = 0; a + d < 10; ++a)
                 steps += pairs[a * 10 + a + d] + pairs[(a + d) * 10 + a];
             tally->steps[d] = static_cast<int>(steps);
@@ -447,7 +447,7 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     const auto empty = static_cast<std::int64_t>(k * k - pairsReached_[1]);
     const long double sumPairs = sumFLnF(pairsReached_.data()),
                       sumLag2 = sumFLnF(lag2Reached_.data());
-    std::fill_n(pairs, k * k, 0);
+    std::fill_n(counts_.begin() + 1, k + k * k, 0); // the symbols, then the pairs
     std::fill_n(lag2_.data(), k * k, 0);
 
     std::uint32_t* const gapCounts = gapCounts_.data();

@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "game/basZorb.h"
-
 namespace zorbel
 {
+
+struct DigitTally; // in basZorb.h
 
 // Alphabets hold 2 to kMaxAlphabet symbols; a sequence holds symbol places
 // 0..k-1 (the place of each symbol in the alphabet, never relabelled).
