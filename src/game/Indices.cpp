@@ -116,11 +116,11 @@ void IndexCalculator::growTables(std::size_t n)
 // 3, 2 or 1 symbols that was followed before votes for its most frequent
 // follower; with none, the most frequent symbol so far. Each context keeps
 // its current guess: a follower that reaches the leader's count takes over,
-// being the latest. Returns the number of right guesses. The same pass
-// counts what compute() reads and clears: the symbols, the pairs, the
-// lag-2 pairs and how many cells reached each count, the gaps by length,
-// and the coupon segments (segments_ and covered_).
-int IndexCalculator::predict(std::span<const std::uint8_t> x)
+// being the latest. Returns the number of right guesses and the coupon
+// segments. The same pass counts what compute() reads and clears: the
+// symbols, the pairs, the lag-2 pairs and how many cells reached each
+// count, and the gaps by length.
+IndexCalculator::Pass IndexCalculator::predict(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
     if (base_ > std::numeric_limits<std::uint32_t>::max() - n) { // counts would wrap
@@ -129,9 +129,9 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
         base_ = 0;
     }
     // The game's own ten digits get a loop that knows k.
-    const int hits = k_ == 10              ? runPredictor<true, 10>(x)
-                     : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
-                                           : runPredictor<false, 0>(x);
+    const Pass pass = k_ == 10              ? runPredictor<true, 10>(x)
+                      : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
+                                            : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
     // The contexts of one and two symbols start each sequence unseen: those
     // of two, and their followers' counts, are cleared wholesale (k^3
@@ -149,14 +149,14 @@ int IndexCalculator::predict(std::span<const std::uint8_t> x)
                 counts_[c2 * k + 1 + x[t + 1]] = 0;
         }
     }
-    return hits;
+    return pass;
 }
 
 // The machine itself. direct: the followers of three-symbol contexts are
 // counted in counts_, else in chains. K: the alphabet size if fixed here,
 // else 0.
 template <bool direct, std::size_t K>
-int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
+IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
 {
     const std::size_t n = x.size(), k = K ? K : static_cast<std::size_t>(k_);
     const std::uint32_t base = base_;
@@ -274,9 +274,7 @@ int IndexCalculator::runPredictor(std::span<const std::uint8_t> x)
         c2 = n2;
         c1 = f1;
     }
-    segments_ = segments;
-    covered_ = covered;
-    return hits;
+    return Pass{hits, segments, covered};
 }
 
 // P(X >= hits) for X ~ Binomial(n - 1, 1/k). Whichever tail is the smaller
@@ -335,7 +333,8 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     const std::size_t n = x.size(), k = static_cast<std::size_t>(k_);
     growTables(n);
     r.n = static_cast<int>(n);
-    r.predictorHits = predict(x); // counts the symbols, pairs and lag-2 pairs too
+    const Pass pass = predict(x); // counts the symbols, pairs, lag-2 pairs and gaps too
+    r.predictorHits = pass.hits;
 
     // The steps as bits, 64 to a word: bit i - 1 of ups (downs) is set when
     // x[i] is above (below) x[i - 1]. Eight steps at a time: for bytes a
@@ -468,8 +467,9 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     r.runsUp = runVariance(sn - upSteps, sn + 2 * upEnds, sn);
     r.runsDown = runVariance(sn - downSteps, sn + 2 * downEnds, sn);
 
-    r.coupon =
-        distinct == k ? static_cast<double>(covered_) / static_cast<double>(segments_) : kNaN;
+    r.coupon = distinct == k
+                   ? static_cast<double>(pass.covered) / static_cast<double>(pass.segments)
+                   : kNaN;
     r.gapMedian = r.gapMean = r.gapMode = kNaN;
     const auto gaps = static_cast<std::int64_t>(n - distinct);
     std::fill_n(gapCounts + n + 1, n, 0); // the first sightings

@@ -74,9 +74,15 @@ private:
         long double lnP = 0;
     };
 
+    // What the pass over the symbols returns; the rest it leaves in the tables.
+    struct Pass {
+        int hits = 0;                           // the predictor's right guesses
+        std::int64_t segments = 0, covered = 0; // coupon segments, and the symbols in them
+    };
+
     void growTables(std::size_t n);
-    int predict(std::span<const std::uint8_t> x);
-    template <bool direct, std::size_t K> int runPredictor(std::span<const std::uint8_t> x);
+    Pass predict(std::span<const std::uint8_t> x);
+    template <bool direct, std::size_t K> Pass runPredictor(std::span<const std::uint8_t> x);
     void pValue(Indices& r) const;
     long double sumFLnF(std::uint32_t* reached) const;
 
@@ -99,8 +105,7 @@ private:
     std::vector<std::int32_t> chain3_;  // larger alphabets: first follower of 3 symbols
     std::vector<Follower> followers3_;
     std::uint32_t base_ = 0;
-    std::int64_t segments_ = 0, covered_ = 0; // coupon segments, and the symbols in them
-    std::vector<std::uint32_t> lag2_;         // k x k, all zero between sequences
+    std::vector<std::uint32_t> lag2_; // k x k, all zero between sequences
     // How many pair cells (lag-2 pair cells) a count has reached, by count:
     // all that the sums of f ln f need, so the cells are never read for it.
     // All zero between sequences.
