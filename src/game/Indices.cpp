@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace zorbel
 {
@@ -183,11 +184,12 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         ++gapCounts[at - last[f]];
         last[f] = at;
         seen |= std::uint64_t{1} << f;
-        // Where a segment ends is random: no branch for it.
-        const bool complete = seen == ~std::uint64_t{0};
-        segments += complete;
-        covered = complete ? at + 1 : covered;
-        seen = complete ? outside : seen;
+        // Where a segment ends is random: no branch for it (the compiler
+        // makes one of a choice here), but a mask of all ones where it does.
+        const std::uint64_t complete = seen == ~std::uint64_t{0}, ends = 0 - complete;
+        segments += static_cast<std::int64_t>(complete);
+        covered += static_cast<std::int64_t>(static_cast<std::uint64_t>(at + 1 - covered) & ends);
+        seen ^= (seen ^ outside) & ends;
     };
 
     // The first three symbols have shorter contexts only.
@@ -222,16 +224,23 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     }
 
     std::size_t used = 0; // followers3_ taken by this sequence
-    for (std::size_t t = 3; t < n; ++t) {
+    // One symbol. Early: some symbol has not been seen yet, so the last
+    // one may be new, its context unseen and the guess of no context
+    // needed. Later every context of one symbol has been followed.
+    const auto step = [&](std::size_t t, auto early) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
         ++lag2Reached[++lag2[c2 - c1 - k + f]]; // c2 - c1 is (1 + the symbol two back) k
         // Each order in turn: its guess, if its context was seen, then its
         // count. The guesses are all read before their own order changes.
-        Mark guess = best0;
-        best0 = std::max(best0, mark(++counts[f1], t));
         const Mark g1 = best[c1];
-        guess = g1 ? g1 : guess;
+        Mark guess = g1;
+        if constexpr (early) {
+            guess = g1 ? g1 : best0;
+            best0 = std::max(best0, mark(++counts[f1], t));
+        } else {
+            ++counts[f1];
+        }
         const std::uint32_t pair = ++counts[n2];
         ++pairsReached[pair];
         best[c1] = std::max(g1, mark(pair, t));
@@ -273,7 +282,14 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         c3 = n3;
         c2 = n2;
         c1 = f1;
-    }
+    };
+    // Every symbol has been seen once the first coupon segment is
+    // complete, at covered - 1, and followed after the next one.
+    std::size_t t = 3;
+    for (; t < n && (segments == 0 || t <= static_cast<std::size_t>(covered)); ++t)
+        step(t, std::true_type{});
+    for (; t < n; ++t)
+        step(t, std::false_type{});
     return Pass{hits, segments, covered};
 }
 
@@ -342,19 +358,30 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     const std::size_t words = (n + 62) / 64;
     std::uint64_t* const ups = ups_.data();
     std::uint64_t* const downs = downs_.data();
-    std::fill_n(ups, words, 0);
-    std::fill_n(downs, words, 0);
-    std::size_t step = 0;
-    for (constexpr std::uint64_t h = 0x8080808080808080; step + 9 <= n; step += 8) {
-        std::uint64_t before, after;
-        std::memcpy(&before, x.data() + step, 8);
-        std::memcpy(&after, x.data() + step + 1, 8);
-        ups[step / 64] |= bitsOfBytes(~((before | h) - after) & h) << (step % 64);
-        downs[step / 64] |= bitsOfBytes(~((after | h) - before) & h) << (step % 64);
-    }
-    for (; step + 1 < n; ++step) {
-        ups[step / 64] |= std::uint64_t{x[step + 1] > x[step]} << (step % 64);
-        downs[step / 64] |= std::uint64_t{x[step + 1] < x[step]} << (step % 64);
+    // Each word is made in registers and stored once.
+    for (std::size_t w = 0, step = 0; w < words; ++w) {
+        std::uint64_t u = 0, d = 0;
+        const auto eight = [&](std::size_t from) { // the steps from..from + 7
+            constexpr std::uint64_t h = 0x8080808080808080;
+            std::uint64_t before, after;
+            std::memcpy(&before, x.data() + from, 8);
+            std::memcpy(&after, x.data() + from + 1, 8);
+            u |= bitsOfBytes(~((before | h) - after) & h) << (from % 64);
+            d |= bitsOfBytes(~((after | h) - before) & h) << (from % 64);
+        };
+        const std::size_t end = std::min(step + 64, n - 1);
+        for (; step + 8 <= end; step += 8)
+            eight(step);
+        if (step < end && end >= w * 64 + 8) { // the last eight, some of them again
+            eight(end - 8);
+            step = end;
+        }
+        for (; step < end; ++step) {
+            u |= std::uint64_t{x[step + 1] > x[step]} << (step % 64);
+            d |= std::uint64_t{x[step + 1] < x[step]} << (step % 64);
+        }
+        ups[w] = u;
+        downs[w] = d;
     }
 
     // A turn is a step up after the last step that was not level went down,
