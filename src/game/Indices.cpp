@@ -33,11 +33,6 @@ double runVariance(std::int64_t m, std::int64_t squares, std::int64_t n)
     return static_cast<double>(m * squares - n * n) / (static_cast<double>(m) * m);
 }
 
-// Alphabets up to this size keep a count for every follower of every
-// three-symbol context (k^4 of them, 256 KiB at 16 symbols); larger ones
-// chain the followers each sequence brings.
-constexpr int kDirectOrder3 = 16;
-
 // The number of bits set, without the popcnt instruction that the
 // x86-64 baseline lacks.
 int bitCount(std::uint64_t v)
@@ -76,13 +71,10 @@ IndexCalculator::IndexCalculator(int alphabetSize)
 {
     const std::size_t k = static_cast<std::size_t>(k_), contexts = 1 + k + k * k + k * k * k;
     best_.assign(contexts, 0);
-    if (k_ <= kDirectOrder3) {
-        counts_.assign(1 + contexts * k, 0);
-    } else {
-        counts_.assign(contexts, 0);
+    if (k_ > kDirectOrder3)
         chain3_.assign(contexts, -1);
-    }
-    lag2_.assign(k * k, 0);
+    at_ = placesFor(k, room_);
+    counts_.assign(at_.end, 0);
 }
 
 // The tables that depend on the length only grow, so the longest sequence
@@ -97,11 +89,10 @@ void IndexCalculator::growTables(std::size_t n)
     }
     for (std::size_t i = lnFactorial_.size(); i < n; ++i)
         lnFactorial_.push_back(std::lgamma(static_cast<long double>(i) + 1));
-    if (gapCounts_.size() < 2 * n + 1)
-        gapCounts_.resize(2 * n + 1, 0);
-    if (pairsReached_.size() < n + 2) {
-        pairsReached_.resize(n + 2, 0);
-        lag2Reached_.resize(n + 2, 0);
+    if (n > room_) { // the tallies move, and being all zero need no copying
+        room_ = std::max(n, 2 * room_);
+        at_ = placesFor(static_cast<std::size_t>(k_), room_);
+        counts_.resize(at_.end, 0);
     }
     if (!chain3_.empty() && followers3_.size() < n)
         followers3_.resize(n);
@@ -129,8 +120,8 @@ IndexCalculator::Pass IndexCalculator::predict(std::span<const std::uint8_t> x)
         std::fill(best_.begin(), best_.end(), 0);
         base_ = 0;
     }
-    // The game's own ten digits get a loop that knows k.
-    const Pass pass = k_ == 10              ? runPredictor<true, 10>(x)
+    // The game's own ten digits get a loop that knows k and the places.
+    const Pass pass = k_ == 10 && room_ == kFirstRoom ? runPredictor<true, 10>(x)
                       : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
                                             : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
@@ -165,15 +156,23 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     const Mark fresh = mark(base + 1, 0);      // a first follower, less its place
     std::uint32_t* const counts = counts_.data();
     Mark* const best = best_.data();
-    std::uint32_t* const lag2 = lag2_.data();
-    std::uint32_t* const pairsReached = pairsReached_.data();
-    std::uint32_t* const lag2Reached = lag2Reached_.data();
+    constexpr Places ten = placesFor(10, kFirstRoom);
+    const Places places = K == 10 ? ten : at_;
+    // Written counts[places.lag2 + i] rather than through pointers of their
+    // own, which the compiler would keep in registers it lacks.
+    const auto lag2 = [&](std::size_t i) -> std::uint32_t& { return counts[places.lag2 + i]; };
+    const auto pairsReached = [&](std::size_t i) -> std::uint32_t& {
+        return counts[places.pairsReached + i];
+    };
+    const auto lag2Reached = [&](std::size_t i) -> std::uint32_t& {
+        return counts[places.lag2Reached + i];
+    };
+    const auto gapCounts = [&](std::size_t i) -> std::uint32_t& { return counts[places.gaps + i]; };
     const auto symbolAt = [x](Mark m) { return x[static_cast<std::uint32_t>(m)]; };
-    // Beside the guesses: the gaps, counted in gapCounts_[place - last
-    // place] (a first sighting from the place -n - 1 lands past n, where no
+    // Beside the guesses: the gaps, counted in gapCounts(place - last
+    // place) (a first sighting from the place -n - 1 lands past n, where no
     // gap does), and the coupon segments. seen holds the symbols of the
     // segment so far and every bit outside the alphabet.
-    std::uint32_t* const gapCounts = gapCounts_.data();
     std::array<std::int64_t, kMaxAlphabet> last;
     std::fill_n(last.begin(), k, -static_cast<std::int64_t>(n) - 1);
     const std::uint64_t outside = k == 64 ? 0 : ~std::uint64_t{0} << k;
@@ -181,7 +180,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     std::int64_t segments = 0, covered = 0;
     const auto sighting = [&](std::size_t t, std::uint8_t f) {
         const auto at = static_cast<std::int64_t>(t);
-        ++gapCounts[at - last[f]];
+        ++gapCounts(static_cast<std::size_t>(at - last[f]));
         last[f] = at;
         seen |= std::uint64_t{1} << f;
         // Where a segment ends is random: no branch for it (the compiler
@@ -209,10 +208,10 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         hits += symbolAt(guess) == f;
         best0 = std::max(best0, mark(++counts[1 + f], t));
         const std::uint32_t pair = ++counts[c1 * k + 1 + f];
-        ++pairsReached[pair];
+        ++pairsReached(pair);
         best[c1] = std::max(best[c1], mark(pair, t));
         if (t >= 2) {
-            ++lag2Reached[++lag2[x[0] * k + f]];
+            ++lag2Reached(++lag2(x[0] * k + f));
             best[c2] = std::max(best[c2], mark(++counts[c2 * k + 1 + f], t));
         }
         sighting(t, f);
@@ -230,7 +229,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     const auto step = [&](std::size_t t, auto early) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
-        ++lag2Reached[++lag2[c2 - c1 - k + f]]; // c2 - c1 is (1 + the symbol two back) k
+        ++lag2Reached(++lag2(c2 - c1 - k + f)); // c2 - c1 is (1 + the symbol two back) k
         // Each order in turn: its guess, if its context was seen, then its
         // count. The guesses are all read before their own order changes.
         const Mark g1 = best[c1];
@@ -242,7 +241,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
             ++counts[f1];
         }
         const std::uint32_t pair = ++counts[n2];
-        ++pairsReached[pair];
+        ++pairsReached(pair);
         best[c1] = std::max(g1, mark(pair, t));
         const Mark g2 = best[c2];
         guess = g2 ? g2 : guess;
@@ -469,14 +468,15 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
             tally->steps[d] = static_cast<int>(steps);
         }
     }
-    ++pairsReached_[++pairs[x[n - 1] * k + x[0]]]; // the wrap pair
-    const auto empty = static_cast<std::int64_t>(k * k - pairsReached_[1]);
-    const long double sumPairs = sumFLnF(pairsReached_.data()),
-                      sumLag2 = sumFLnF(lag2Reached_.data());
+    std::uint32_t* const pairsReached = counts_.data() + at_.pairsReached;
+    ++pairsReached[++pairs[x[n - 1] * k + x[0]]]; // the wrap pair
+    const auto empty = static_cast<std::int64_t>(k * k - pairsReached[1]);
+    const long double sumPairs = sumFLnF(pairsReached),
+                      sumLag2 = sumFLnF(counts_.data() + at_.lag2Reached);
     std::fill_n(counts_.begin() + 1, k + k * k, 0); // the symbols, then the pairs
-    std::fill_n(lag2_.data(), k * k, 0);
+    std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(at_.lag2), k * k, 0);
 
-    std::uint32_t* const gapCounts = gapCounts_.data();
+    std::uint32_t* const gapCounts = counts_.data() + at_.gaps;
 
     const double dn = static_cast<double>(n);
     const long double ln = static_cast<long double>(n);

@@ -105,12 +105,32 @@ private:
     std::vector<std::int32_t> chain3_;  // larger alphabets: first follower of 3 symbols
     std::vector<Follower> followers3_;
     std::uint32_t base_ = 0;
-    std::vector<std::uint32_t> lag2_; // k x k, all zero between sequences
-    // How many pair cells (lag-2 pair cells) a count has reached, by count:
-    // all that the sums of f ln f need, so the cells are never read for it.
-    // All zero between sequences.
-    std::vector<std::uint32_t> pairsReached_, lag2Reached_;
-    std::vector<std::uint32_t> gapCounts_; // by gap length, all zero between sequences
+    // After the contexts' counts, counts_ holds the tallies that are all
+    // zero between sequences, from these places on: the k x k lag-2 pairs;
+    // how many pair cells (lag-2 pair cells) a count has reached, by count,
+    // which is all that the sums of f ln f need; and the gaps by length.
+    // Their room depends on the longest sequence it is made for. In one
+    // block, the pass reaches them all from one address.
+    struct Places {
+        std::size_t lag2, pairsReached, lag2Reached, gaps, end;
+    };
+    static constexpr Places placesFor(std::size_t k, std::size_t longest)
+    {
+        const std::size_t contexts = 1 + k + k * k + k * k * k,
+                          lag2 = k <= kDirectOrder3 ? 1 + contexts * k : contexts,
+                          pairsReached = lag2 + k * k, lag2Reached = pairsReached + longest + 2,
+                          gaps = lag2Reached + longest + 2;
+        return Places{lag2, pairsReached, lag2Reached, gaps, gaps + 2 * longest + 1};
+    }
+    // Alphabets up to this size keep a count for every follower of every
+    // three-symbol context (k^4 of them, 256 KiB at 16 symbols); larger
+    // ones chain the followers each sequence brings.
+    static constexpr int kDirectOrder3 = 16;
+    // The room the tallies have at first. While it lasts, the loop for the
+    // game's ten digits knows the places when compiling.
+    static constexpr std::size_t kFirstRoom = 4096;
+    std::size_t room_ = kFirstRoom;
+    Places at_;
     // f ln f, 0 for f <= 1, as the long double it is split into two
     // doubles: they load much faster, and their sum is exact.
     struct Term {
