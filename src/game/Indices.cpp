@@ -127,13 +127,12 @@ IndexCalculator::Pass IndexCalculator::predict(std::span<const std::uint8_t> x)
     base_ += static_cast<std::uint32_t>(n);
     // The contexts of one and two symbols start each sequence unseen: those
     // of two, and their followers' counts, are cleared wholesale (k^3
-    // counts, 16 KiB at most) or, in larger alphabets, where this sequence
-    // put them.
-    std::fill_n(best_.begin() + 1, k, 0);
+    // counts, 16 KiB at most, with the symbols and pairs once compute() has
+    // read them) or, in larger alphabets, where this sequence put them.
     if (k_ <= kDirectOrder3) {
-        std::fill_n(best_.begin() + static_cast<std::ptrdiff_t>(1 + k), k * k, 0);
-        std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(1 + k + k * k), k * k * k, 0);
+        std::fill_n(best_.begin() + 1, k + k * k, 0);
     } else {
+        std::fill_n(best_.begin() + 1, k, 0);
         for (std::size_t t = 1; t < n; ++t) {
             const std::size_t c2 = (1 + x[t - 1]) * k + 1 + x[t];
             best_[c2] = 0;
@@ -473,7 +472,9 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     const auto empty = static_cast<std::int64_t>(k * k - pairsReached[1]);
     const long double sumPairs = sumFLnF(pairsReached),
                       sumLag2 = sumFLnF(counts_.data() + at_.lag2Reached);
-    std::fill_n(counts_.begin() + 1, k + k * k, 0); // the symbols, then the pairs
+    // The symbols, the pairs, and with up to 16 symbols the followers of
+    // two.
+    std::fill_n(counts_.begin() + 1, k + k * k + (k_ <= kDirectOrder3 ? k * k * k : 0), 0);
     std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(at_.lag2), k * k, 0);
 
     std::uint32_t* const gapCounts = counts_.data() + at_.gaps;
