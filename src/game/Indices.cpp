@@ -122,24 +122,13 @@ IndexCalculator::Pass IndexCalculator::predict(std::span<const std::uint8_t> x)
     }
     // The game's own ten digits get a loop that knows k and the places.
     const Pass pass = k_ == 10 && room_ == kFirstRoom ? runPredictor<true, 10>(x)
-                      : k_ <= kDirectOrder3 ? runPredictor<true, 0>(x)
-                                            : runPredictor<false, 0>(x);
+                      : k_ <= kDirectOrder3           ? runPredictor<true, 0>(x)
+                                                      : runPredictor<false, 0>(x);
     base_ += static_cast<std::uint32_t>(n);
-    // The contexts of one and two symbols start each sequence unseen: those
-    // of two, and their followers' counts, are cleared wholesale (k^3
-    // counts, 16 KiB at most, with the symbols and pairs once compute() has
-    // read them) or, in larger alphabets, where this sequence put them.
-    if (k_ <= kDirectOrder3) {
-        std::fill_n(best_.begin() + 1, k + k * k, 0);
-    } else {
-        std::fill_n(best_.begin() + 1, k, 0);
-        for (std::size_t t = 1; t < n; ++t) {
-            const std::size_t c2 = (1 + x[t - 1]) * k + 1 + x[t];
-            best_[c2] = 0;
-            if (t + 1 < n)
-                counts_[c2 * k + 1 + x[t + 1]] = 0;
-        }
-    }
+    // The contexts of one symbol start each sequence unseen; their
+    // followers' counts, the pairs, are cleared once compute() has read
+    // them.
+    std::fill_n(best_.begin() + 1, k, 0);
     return pass;
 }
 
@@ -151,8 +140,9 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
 {
     const std::size_t n = x.size(), k = K ? K : static_cast<std::size_t>(k_);
     const std::uint32_t base = base_;
-    const Mark stale = mark(base, 0xffffffff); // a guess of three symbols above is this one's
-    const Mark fresh = mark(base + 1, 0);      // a first follower, less its place
+    // A guess of two or three symbols above stale is this sequence's; a
+    // first follower's is fresh and its place.
+    const Mark stale = mark(base, 0xffffffff), fresh = mark(base + 1, 0);
     std::uint32_t* const counts = counts_.data();
     Mark* const best = best_.data();
     constexpr Places ten = placesFor(10, kFirstRoom);
@@ -202,7 +192,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         Mark guess = best0;
         if (best[c1])
             guess = best[c1];
-        if (t >= 2 && best[c2])
+        if (t >= 2 && best[c2] > stale)
             guess = best[c2];
         hits += symbolAt(guess) == f;
         best0 = std::max(best0, mark(++counts[1 + f], t));
@@ -211,7 +201,9 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         best[c1] = std::max(best[c1], mark(pair, t));
         if (t >= 2) {
             ++lag2Reached(++lag2(x[0] * k + f));
-            best[c2] = std::max(best[c2], mark(++counts[c2 * k + 1 + f], t));
+            std::uint32_t& count = counts[c2 * k + 1 + f];
+            count = std::max(count, base) + 1;
+            best[c2] = std::max(best[c2], mark(count, t));
         }
         sighting(t, f);
     }
@@ -243,8 +235,10 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         ++pairsReached(pair);
         best[c1] = std::max(g1, mark(pair, t));
         const Mark g2 = best[c2];
-        guess = g2 ? g2 : guess;
-        best[c2] = std::max(g2, mark(++counts[n3], t));
+        guess = g2 > stale ? g2 : guess;
+        std::uint32_t& count2 = counts[n3]; // left over from before: at most base
+        count2 = std::max(count2, base) + 1;
+        best[c2] = std::max(g2, mark(count2, t));
         const Mark g3 = best[c3];
         guess = g3 > stale ? g3 : guess;
         hits += symbolAt(guess) == f;
@@ -472,9 +466,7 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
     const auto empty = static_cast<std::int64_t>(k * k - pairsReached[1]);
     const long double sumPairs = sumFLnF(pairsReached),
                       sumLag2 = sumFLnF(counts_.data() + at_.lag2Reached);
-    // The symbols, the pairs, and with up to 16 symbols the followers of
-    // two.
-    std::fill_n(counts_.begin() + 1, k + k * k + (k_ <= kDirectOrder3 ? k * k * k : 0), 0);
+    std::fill_n(counts_.begin() + 1, k + k * k, 0); // the symbols, then the pairs
     std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(at_.lag2), k * k, 0);
 
     std::uint32_t* const gapCounts = counts_.data() + at_.gaps;

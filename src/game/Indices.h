@@ -95,11 +95,11 @@ private:
     // count of s, and the k x k pair counts (no wrap) start at counts_[1 + k].
     // best_[c] is c's guess, packed as count << 32 | the place where that
     // follower came last, so that one comparison picks the follower seen
-    // most often, latest on a tie. Contexts of up to 2 symbols, and their
-    // followers' counts, are all zero between sequences. Contexts of 3 are
-    // never cleared: their counts run on from base_, the length of the
-    // sequences before, so a count or guess at or below it is left over and
-    // stands for zero.
+    // most often, latest on a tie. Contexts of 1 symbol, and the counts of
+    // the symbols and the pairs, are all zero between sequences. Contexts
+    // of 2 and 3 are never cleared: their counts run on from base_, the
+    // length of the sequences before, so a count or guess at or below it
+    // is left over and stands for zero.
     std::vector<std::uint32_t> counts_; // up to 4 symbols; 3 in larger alphabets
     std::vector<std::uint64_t> best_;   // up to 3 symbols
     std::vector<std::int32_t> chain3_;  // larger alphabets: first follower of 3 symbols
