@@ -177,7 +177,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         const std::uint64_t complete = seen == ~std::uint64_t{0}, ends = 0 - complete;
         segments += static_cast<std::int64_t>(complete);
         covered += static_cast<std::int64_t>(static_cast<std::uint64_t>(at + 1 - covered) & ends);
-        seen ^= (seen ^ outside) & ends;
+        seen ^= ~outside & ends; // all ones at an end: back to outside
     };
 
     // The first three symbols have shorter contexts only.
