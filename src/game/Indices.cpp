@@ -73,8 +73,7 @@ IndexCalculator::IndexCalculator(int alphabetSize)
     best_.assign(contexts, 0);
     if (k_ > kDirectOrder3)
         chain3_.assign(contexts, -1);
-    at_ = placesFor(k, room_);
-    counts_.assign(at_.end, 0);
+    counts_.assign(placesFor(k, room_).end, 0);
 }
 
 // The tables that depend on the length only grow, so the longest sequence
@@ -91,8 +90,7 @@ void IndexCalculator::growTables(std::size_t n)
         lnFactorial_.push_back(std::lgamma(static_cast<long double>(i) + 1));
     if (n > room_) { // the tallies move, and being all zero need no copying
         room_ = std::max(n, 2 * room_);
-        at_ = placesFor(static_cast<std::size_t>(k_), room_);
-        counts_.resize(at_.end, 0);
+        counts_.resize(placesFor(static_cast<std::size_t>(k_), room_).end, 0);
     }
     if (!chain3_.empty() && followers3_.size() < n)
         followers3_.resize(n);
@@ -146,20 +144,15 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     std::uint32_t* const counts = counts_.data();
     Mark* const best = best_.data();
     constexpr Places ten = placesFor(10, kFirstRoom);
-    const Places places = K == 10 ? ten : at_;
-    // Written counts[places.lag2 + i] rather than through pointers of their
-    // own, which the compiler would keep in registers it lacks.
-    const auto lag2 = [&](std::size_t i) -> std::uint32_t& { return counts[places.lag2 + i]; };
-    const auto pairsReached = [&](std::size_t i) -> std::uint32_t& {
-        return counts[places.pairsReached + i];
+    const Places at = K == 10 ? ten : placesFor(k, room_);
+    // A tally's cell i, as counts[place + i] rather than through pointers
+    // of their own, which the compiler would keep in registers it lacks.
+    const auto cell = [counts](std::size_t place, std::size_t i) -> std::uint32_t& {
+        return counts[place + i];
     };
-    const auto lag2Reached = [&](std::size_t i) -> std::uint32_t& {
-        return counts[places.lag2Reached + i];
-    };
-    const auto gapCounts = [&](std::size_t i) -> std::uint32_t& { return counts[places.gaps + i]; };
     const auto symbolAt = [x](Mark m) { return x[static_cast<std::uint32_t>(m)]; };
-    // Beside the guesses: the gaps, counted in gapCounts(place - last
-    // place) (a first sighting from the place -n - 1 lands past n, where no
+    // Beside the guesses: the gaps, counted in the gap tally at place - last
+    // place (a first sighting from the place -n - 1 lands past n, where no
     // gap does), and the coupon segments. seen holds the symbols of the
     // segment so far and every bit outside the alphabet.
     std::array<std::int64_t, kMaxAlphabet> last;
@@ -168,15 +161,16 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     std::uint64_t seen = outside;
     std::int64_t segments = 0, covered = 0;
     const auto sighting = [&](std::size_t t, std::uint8_t f) {
-        const auto at = static_cast<std::int64_t>(t);
-        ++gapCounts(static_cast<std::size_t>(at - last[f]));
-        last[f] = at;
+        const auto place = static_cast<std::int64_t>(t);
+        ++cell(at.gaps, static_cast<std::size_t>(place - last[f]));
+        last[f] = place;
         seen |= std::uint64_t{1} << f;
         // Where a segment ends is random: no branch for it (the compiler
         // makes one of a choice here), but a mask of all ones where it does.
         const std::uint64_t complete = seen == ~std::uint64_t{0}, ends = 0 - complete;
         segments += static_cast<std::int64_t>(complete);
-        covered += static_cast<std::int64_t>(static_cast<std::uint64_t>(at + 1 - covered) & ends);
+        covered +=
+            static_cast<std::int64_t>(static_cast<std::uint64_t>(place + 1 - covered) & ends);
         seen ^= ~outside & ends; // all ones at an end: back to outside
     };
 
@@ -197,10 +191,10 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
         hits += symbolAt(guess) == f;
         best0 = std::max(best0, mark(++counts[1 + f], t));
         const std::uint32_t pair = ++counts[c1 * k + 1 + f];
-        ++pairsReached(pair);
+        ++cell(at.pairsReached, pair);
         best[c1] = std::max(best[c1], mark(pair, t));
         if (t >= 2) {
-            ++lag2Reached(++lag2(x[0] * k + f));
+            ++cell(at.lag2Reached, ++cell(at.lag2, x[0] * k + f));
             std::uint32_t& count = counts[c2 * k + 1 + f];
             count = std::max(count, base) + 1;
             best[c2] = std::max(best[c2], mark(count, t));
@@ -220,7 +214,8 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
     const auto step = [&](std::size_t t, auto early) {
         const std::uint8_t f = x[t];
         const std::size_t f1 = 1 + std::size_t{f}, n2 = c1 * k + f1, n3 = c2 * k + f1;
-        ++lag2Reached(++lag2(c2 - c1 - k + f)); // c2 - c1 is (1 + the symbol two back) k
+        // c2 - c1 is (1 + the symbol two back) k
+        ++cell(at.lag2Reached, ++cell(at.lag2, c2 - c1 - k + f));
         // Each order in turn: its guess, if its context was seen, then its
         // count. The guesses are all read before their own order changes.
         const Mark g1 = best[c1];
@@ -232,7 +227,7 @@ IndexCalculator::Pass IndexCalculator::runPredictor(std::span<const std::uint8_t
             ++counts[f1];
         }
         const std::uint32_t pair = ++counts[n2];
-        ++pairsReached(pair);
+        ++cell(at.pairsReached, pair);
         best[c1] = std::max(g1, mark(pair, t));
         const Mark g2 = best[c2];
         guess = g2 > stale ? g2 : guess;
@@ -461,15 +456,16 @@ void IndexCalculator::compute(std::span<const std::uint8_t> x, Indices& r, Digit
             tally->steps[d] = static_cast<int>(steps);
         }
     }
-    std::uint32_t* const pairsReached = counts_.data() + at_.pairsReached;
+    const Places at = placesFor(k, room_);
+    std::uint32_t* const pairsReached = counts_.data() + at.pairsReached;
     ++pairsReached[++pairs[x[n - 1] * k + x[0]]]; // the wrap pair
     const auto empty = static_cast<std::int64_t>(k * k - pairsReached[1]);
     const long double sumPairs = sumFLnF(pairsReached),
-                      sumLag2 = sumFLnF(counts_.data() + at_.lag2Reached);
+                      sumLag2 = sumFLnF(counts_.data() + at.lag2Reached);
     std::fill_n(counts_.begin() + 1, k + k * k, 0); // the symbols, then the pairs
-    std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(at_.lag2), k * k, 0);
+    std::fill_n(counts_.begin() + static_cast<std::ptrdiff_t>(at.lag2), k * k, 0);
 
-    std::uint32_t* const gapCounts = counts_.data() + at_.gaps;
+    std::uint32_t* const gapCounts = counts_.data() + at.gaps;
 
     const double dn = static_cast<double>(n);
     const long double ln = static_cast<long double>(n);

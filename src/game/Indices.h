@@ -130,7 +130,6 @@ private:
     // game's ten digits knows the places when compiling.
     static constexpr std::size_t kFirstRoom = 4096;
     std::size_t room_ = kFirstRoom;
-    Places at_;
     // f ln f, 0 for f <= 1, as the long double it is split into two
     // doubles: they load much faster, and their sum is exact.
     struct Term {
