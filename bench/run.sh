@@ -199,15 +199,15 @@ fi
 step "scoring tool ($score_lines lines)"
 digits="$tmp/digits.txt"
 "$bin/bench_digits" "$score_lines" >"$digits"
-# Wall times of runs runs, in seconds, fastest first; the output is kept
-# for a check (in $out, a file unless the caller says otherwise).
+# The wall times of a number of runs, in seconds, fastest first; the output
+# is kept for a check (in $out, a file unless the caller says otherwise).
+# With cores above 0, each run is held to one core, the cores in turn.
 out="$tmp/score.out"
-times_of() { # runs command...
-    local runs=$1 times=() t0 t1 i pin=()
-    shift
+times_of() { # runs cores command...
+    local runs=$1 cores=$2 times=() t0 t1 i pin=()
+    shift 2
     for i in $(seq "$runs"); do
-        # With PIN_CORES set, each run is held to one core, the cores in turn.
-        [ -n "${PIN_CORES:-}" ] && pin=(taskset -c $(((i - 1) % PIN_CORES)))
+        [ "$cores" -gt 0 ] && pin=(taskset -c $(((i - 1) % cores)))
         t0=$(date +%s%N)
         "${pin[@]}" "$@" <"$digits" >"$out" 2>>"$log" || return 1
         t1=$(date +%s%N)
@@ -217,7 +217,7 @@ times_of() { # runs command...
 }
 time3() { # the median of three
     local times
-    times=$(times_of 3 "$@") || return 1
+    times=$(times_of 3 0 "$@") || return 1
     sed -n 2p <<<"$times"
 }
 score_s=$(time3 "$root/$build/zorbel-score") || score_s=nan
@@ -231,7 +231,7 @@ indices_mb=$(du -m "$out" | cut -f1)
 out=/dev/null
 indices_null_s=nan
 indices_null_median=nan
-if null_times=$(PIN_CORES=$(nproc) times_of 6 "$root/$build/zorbel-score" --indices --format=csv); then
+if null_times=$(times_of 6 "$(nproc)" "$root/$build/zorbel-score" --indices --format=csv); then
     indices_null_s=$(sed -n 1p <<<"$null_times")
     indices_null_median=$(sed -n 3,4p <<<"$null_times" | awk '{ s += $1 } END { printf "%.3f", s / 2 }')
 fi
